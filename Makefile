@@ -1,0 +1,27 @@
+# The two commands of the README: `make show` and `make test`.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+
+.PHONY: all deps build show test test-normal test-asan
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS)
+
+show: build
+	./$(BUILD)/show
+
+test: test-normal test-asan
+
+test-normal: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSHOW_SANITIZE=ON -DSHOW_GENERATE_DATA=OFF >/dev/null
+	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)

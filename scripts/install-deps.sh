@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, generating and testing the show need.
+# Idempotent: does nothing when every package is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  lib3ds-dev libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
+  libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libosmesa6-dev
+  libpng-dev libjpeg-dev libmp3lame-dev libx11-dev
+  libgtest-dev clang libclang-rt-14-dev
+  xvfb xdotool x11-utils imagemagick faketime mpg123
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
