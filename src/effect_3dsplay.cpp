@@ -1,0 +1,75 @@
+#include "effect_3dsplay.h"
+
+#include <GL/gl.h>
+
+#include "load3ds.h"
+
+namespace {
+
+struct SceneRow {
+    const char *file;
+    int durationMs;
+};
+
+// Show order. The last row plays on from the end of the others until the show
+// ends, so its duration is never read.
+const SceneRow SceneList[] = {
+    {"_i2.3ds", 8000},    {"c.3ds", 8000},   {"gl.3ds", 4000},     {"tor.3ds", 4000},
+    {"bloc.3ds", 8000},   {"puz.3ds", 8000}, {"tri.3ds", 8000},    {"c2.3ds", 8000},
+    {"capsul.3ds", 8000}, {"tub2.3ds", 8000}, {"tub.3ds", 8000},   {"_i.3ds", 8000},
+    {"cyl.3ds", 8000},    {"t.3ds", 16000},  {"end.3ds", 8000},
+};
+
+} // namespace
+
+// The table starts empty so that the destructor can tell loaded scenes from
+// unwritten entries whatever stage the effect reached.
+Effect_3DSPlay::Effect_3DSPlay() : scenes(), sceneCount(0) {}
+
+Effect_3DSPlay::~Effect_3DSPlay()
+{
+    for (Load3ds *scene : scenes)
+        delete scene;
+}
+
+int Effect_3DSPlay::Init()
+{
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glDisable(GL_NORMALIZE);
+    glPolygonOffset(1.0f, 2.0f);
+
+    sceneCount = 0;
+    for (const SceneRow &row : SceneList) {
+        const int i = sceneCount++;
+        scenes[i] = new Load3ds;
+        scenes[i]->Open(row.file);  // ends the process on failure
+        sceneDurations[i] = row.durationMs;
+    }
+    sceneCount--;
+    return 1;
+}
+
+int Effect_3DSPlay::Do(int showMs, int)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    int k = 0;
+    int slotStart = 0;
+    for (int j = 0; j < sceneCount; j++) {
+        if (showMs - slotStart < sceneDurations[j])
+            break;
+        slotStart += sceneDurations[j];
+        k++;
+    }
+    if (scenes[k])
+        scenes[k]->Play(showMs - slotStart);
+    return 1;
+}
