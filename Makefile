@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build show test test-normal test-asan
+.PHONY: all deps build show test test-normal test-asan bench sheet
 all: build
 
 deps:
@@ -25,3 +25,11 @@ test-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSHOW_SANITIZE=ON -DSHOW_GENERATE_DATA=OFF >/dev/null
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# Frame times per scene of the real program under Xvfb at 1024x768.
+bench: build
+	bash bench/frames.sh $(BUILD)
+
+# Contact sheet of the show, rendered offscreen: sheet/sheet.png.
+sheet: build
+	bash tools/sheet/sheet.sh $(BUILD) sheet/sheet.png
