@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Start-up failures: each ends the show with its message and status, having
+# read nothing after the fault and without starting the music.
+. "$(dirname "$0")/lib.sh"
+
+# A file that must not be opened: opening a FIFO for reading blocks, so a
+# show that reads it hangs instead of exiting.
+trip_wire() {
+    rm -f "$E2E_RUN/data/$1"
+    mkfifo "$E2E_RUN/data/$1" || fail "mkfifo"
+}
+
+# The disk audio output holds nothing but silence (or is absent).
+expect_silence() {
+    [ -e "$1" ] || return 0
+    cmp -s -n "$(stat -c %s "$1")" "$1" /dev/zero || fail "music was played"
+}
+
+case ${1:-} in
+no_music)
+    make_data
+    rm "$E2E_RUN/data/2minute.mp3"
+    start_xvfb
+    start_show
+    wait_show_exit 20
+    expect_status 1
+    expect_stdout_re "Couldn't load music : data/2minute\.mp3 .+" ""
+    pass
+    ;;
+missing_scene)
+    make_data
+    rm "$E2E_RUN/data/tor.3ds"
+    trip_wire bloc.3ds
+    trip_wire bloc.png
+    trip_wire end.3ds
+    start_xvfb
+    audio=$E2E_DIR/audio.raw
+    start_show SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" SDL_DISKAUDIODELAY=186
+    wait_show_exit 20
+    expect_status 1
+    expect_stdout "Load3ds error : Can't load 3ds file data/tor.3ds"
+    expect_silence "$audio"
+    pass
+    ;;
+no_camera)
+    make_data --no-camera c.3ds
+    trip_wire gl.3ds
+    start_xvfb
+    start_show
+    wait_show_exit 20
+    expect_status 1
+    expect_stdout "Load3ds error : no camera"
+    pass
+    ;;
+missing_image)
+    # tor.3ds names its image Tor.PNG: the show looks for the lower-case name.
+    make_data
+    rm "$E2E_RUN/data/tor.png"
+    trip_wire bloc.3ds
+    start_xvfb
+    audio=$E2E_DIR/audio.raw
+    start_show SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" SDL_DISKAUDIODELAY=186
+    wait_show_exit 20
+    expect_status 2
+    expect_stdout "Error : Can't load texture data/tor.png" ""
+    expect_silence "$audio"
+    pass
+    ;;
+no_audio)
+    make_data
+    start_xvfb
+    # No driver named, then one that does not exist: no device either way.
+    for setting in "--unset SDL_AUDIODRIVER" "SDL_AUDIODRIVER=bogus"; do
+        start_show $setting
+        wait_show_exit 20
+        expect_status 1
+        expect_stdout_re "Couldn't open audio: .+" ""
+    done
+    pass
+    ;;
+no_display)
+    make_data
+    free=99
+    while [ -e /tmp/.X11-unix/X$free ] || [ -e /tmp/.X$free-lock ]; do free=$((free + 1)); done
+    start_show DISPLAY=:$free
+    wait_show_exit 20
+    expect_status 1
+    # SDL's x11 driver reports itself unavailable when it cannot open the display.
+    expect_stdout_re "Video initialization failed: .+" ""
+    pass
+    ;;
+no_mode)
+    # A screen smaller than the start-up mode: refused before audio opens.
+    make_data
+    start_xvfb 320x240x24
+    audio=$E2E_DIR/audio.raw
+    start_show SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" SDL_DISKAUDIODELAY=186
+    wait_show_exit 20
+    expect_status 1
+    expect_stdout_re "Video mode set failed : .+" ""
+    [ ! -e "$audio" ] || fail "the audio device was opened"
+    pass
+    ;;
+key_mode)
+    # F3's 1024x768 does not fit an 800x600 screen in full screen.
+    make_data
+    start_xvfb 800x600x24
+    start_show
+    wait_window
+    wait_first_frame
+    press F3
+    wait_show_exit 10
+    expect_status 1
+    expect_stdout_re "Video mode set failed : .+" ""
+    pass
+    ;;
+*)
+    fail "unknown case '${1:-}'"
+    ;;
+esac

@@ -1,0 +1,327 @@
+# Harness for the end-to-end tests: each test runs the real show in a
+# temporary directory with generated data, on an Xvfb of its own, and drives
+# it with real X input. Sourced by the test scripts.
+#
+# Environment (set by CTest): SHOW, MAKETESTDATA, WMCLOSE, CURSORSTATE,
+# XCONFIGURE, PCMLEVELS: paths of the programs.
+# Every wait is bounded; a watchdog ends the test (and the trap cleans up the
+# show and Xvfb) before CTest's own timeout would.
+
+set -u
+set -o pipefail
+
+E2E_NAME=${E2E_NAME:-$(basename "$0" .sh)${1:+.$1}}
+E2E_LIMIT=${E2E_LIMIT:-50}
+E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/e2e.XXXXXX")
+E2E_RUN=$E2E_DIR/run
+SHOW_PID=
+XVFB_PID=
+SHOW_STATUS=
+SHOW_ARGS=()
+WATCHDOG_PID=
+mkdir -p "$E2E_RUN/data"
+
+e2e_cleanup() {
+    local status=$?
+    trap - EXIT TERM INT
+    [ -n "$WATCHDOG_PID" ] && kill "$WATCHDOG_PID" 2>/dev/null
+    if [ -n "$SHOW_PID" ] && kill -0 "$SHOW_PID" 2>/dev/null; then
+        kill -KILL "$SHOW_PID" 2>/dev/null
+        wait "$SHOW_PID" 2>/dev/null
+    fi
+    if [ -n "$XVFB_PID" ]; then
+        kill -TERM "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+    fi
+    if [ "$status" -ne 0 ] && [ -n "${E2E_KEEP:-}" ]; then
+        echo "e2e: kept $E2E_DIR" >&2
+    else
+        rm -rf "$E2E_DIR"
+    fi
+    exit "$status"
+}
+trap e2e_cleanup EXIT
+trap 'echo "FAIL $E2E_NAME: interrupted or out of time ($E2E_LIMIT s)" >&2; exit 124' TERM INT
+# Detached from our output, so that CTest does not wait for it.
+(
+    trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
+    sleep "$E2E_LIMIT" &
+    sleeper=$!
+    wait "$sleeper" && kill -TERM $$
+) </dev/null >/dev/null 2>&1 &
+WATCHDOG_PID=$!
+
+fail() {
+    echo "FAIL $E2E_NAME: $*" >&2
+    if [ -s "$E2E_RUN/stdout" ]; then
+        echo "--- show stdout:" >&2
+        cat "$E2E_RUN/stdout" >&2
+    fi
+    if [ -s "$E2E_RUN/stderr" ]; then
+        echo "--- show stderr (last lines):" >&2
+        tail -n 20 "$E2E_RUN/stderr" >&2
+    fi
+    exit 1
+}
+
+pass() {
+    echo "PASS $E2E_NAME${*:+: $*}"
+    exit 0
+}
+
+# Seconds since the epoch with milliseconds, as an integer count of ms.
+now_ms() { date +%s%3N; }
+
+# ---- content ---------------------------------------------------------------
+
+make_data() {
+    "$MAKETESTDATA" "$E2E_RUN/data" "$@" || fail "maketestdata failed"
+}
+
+# Fields of a scene's line in the test content list: file image start end r g b.
+scene_info() {
+    "$MAKETESTDATA" --list | awk -v s="$1" '$1 == s'
+}
+
+# ---- X server --------------------------------------------------------------
+
+start_xvfb() {
+    local size=${1:-1280x1024x24}
+    Xvfb -displayfd 5 -screen 0 "$size" -nolisten tcp -noreset \
+        5>"$E2E_DIR/display" >"$E2E_DIR/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    local i
+    for i in $(seq 100); do
+        [ -s "$E2E_DIR/display" ] && break
+        kill -0 "$XVFB_PID" 2>/dev/null || fail "Xvfb died: $(cat "$E2E_DIR/xvfb.log")"
+        sleep 0.1
+    done
+    [ -s "$E2E_DIR/display" ] || fail "Xvfb gave no display"
+    export DISPLAY=:$(head -n 1 "$E2E_DIR/display")
+}
+
+# ---- the show --------------------------------------------------------------
+
+# Starts the show in the run directory with stdout and stderr to files, the
+# x11 video driver, the dummy audio driver and no MUSIC_CMD. Options, first:
+# "--speed N" runs its clock N times faster (libfaketime preloaded into the
+# show itself, so that SHOW_PID is the show); "--unset VAR" removes VAR from
+# its environment. Then VAR=value settings.
+start_show() {
+    local -a settings=(SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy) unset=(-u MUSIC_CMD)
+    local lib
+    while [ $# -gt 0 ]; do
+        case $1 in
+        --speed)
+            lib=$(ls /usr/lib/*/faketime/libfaketimeMT.so.1 2>/dev/null | head -n 1)
+            [ -n "$lib" ] || fail "libfaketime is not installed"
+            settings+=(LD_PRELOAD="$lib" FAKETIME="+0 x$2")
+            shift 2
+            ;;
+        --unset)
+            unset+=(-u "$2")
+            shift 2
+            ;;
+        *)
+            break
+            ;;
+        esac
+    done
+    # env applies its -u options before the settings: drop the defaults too.
+    local -a kept=()
+    local s v
+    for s in "${settings[@]}"; do
+        for v in "${unset[@]}"; do
+            [ "${s%%=*}" = "$v" ] && continue 2
+        done
+        kept+=("$s")
+    done
+    (cd "$E2E_RUN" && exec env "${unset[@]}" "${kept[@]}" "$@" "$SHOW" "${SHOW_ARGS[@]}" >stdout 2>stderr) &
+    SHOW_PID=$!
+}
+
+show_alive() { kill -0 "$SHOW_PID" 2>/dev/null; }
+
+# Waits up to $1 seconds for the show to end; sets SHOW_STATUS.
+wait_show_exit() {
+    local limit_ms=$(( $(now_ms) + ${1:-10} * 1000 ))
+    while show_alive; do
+        [ "$(now_ms)" -lt "$limit_ms" ] || fail "the show still runs after ${1:-10} s"
+        sleep 0.05
+    done
+    wait "$SHOW_PID"
+    SHOW_STATUS=$?
+    SHOW_PID=
+}
+
+expect_status() {
+    [ "$SHOW_STATUS" = "$1" ] || fail "exit status: expected $1, got $SHOW_STATUS"
+}
+
+# Standard output must be exactly these lines.
+expect_stdout() {
+    local expected=$E2E_DIR/expected
+    printf '%s\n' "$@" >"$expected"
+    diff -u "$expected" "$E2E_RUN/stdout" >"$E2E_DIR/diff" ||
+        fail "standard output differs:"$'\n'"$(cat "$E2E_DIR/diff")"
+}
+
+# Standard output must be as many lines as arguments, each matching its
+# extended regular expression (anchored at both ends).
+expect_stdout_re() {
+    local n=0 line pattern
+    local -a lines
+    mapfile -t lines <"$E2E_RUN/stdout"
+    [ "${#lines[@]}" -eq $# ] || fail "expected $# lines on standard output, got ${#lines[@]}"
+    for pattern in "$@"; do
+        line=${lines[$n]}
+        [[ $line =~ ^${pattern}$ ]] || fail "line $((n + 1)): '$line' does not match '$pattern'"
+        n=$((n + 1))
+    done
+}
+
+# ---- the show's windows ----------------------------------------------------
+# SDL 1.2 on X11 draws into a child window that it moves between its managed
+# top-level window (windowed) and an override-redirect window covering the
+# screen (full screen).
+
+gl_window() {
+    xwininfo -root -tree 2>/dev/null | awk '/^        0x/ { print $1; exit }'
+}
+
+managed_window() {
+    xwininfo -root -tree 2>/dev/null | awk '/^     0x.*\("show" "show"\)/ { print $1; exit }'
+}
+
+# Prints one field of xwininfo for a window: width, height, x, y, map,
+# override or parent.
+win_field() {
+    if [ "$2" = parent ]; then
+        xwininfo -children -id "$1" 2>/dev/null | awk '/Parent window id:/ { print $4 }'
+        return
+    fi
+    xwininfo -id "$1" 2>/dev/null | awk -v f="$2" '
+        f == "width" && /^  Width:/ { print $2 }
+        f == "height" && /^  Height:/ { print $2 }
+        f == "x" && /Absolute upper-left X:/ { print $4 }
+        f == "y" && /Absolute upper-left Y:/ { print $4 }
+        f == "map" && /Map State:/ { print $3 }
+        f == "override" && /Override Redirect State:/ { print $4 }'
+}
+
+# Waits for the drawing window to be viewable; sets GLWIN.
+wait_window() {
+    local i
+    GLWIN=
+    for i in $(seq "${1:-100}"); do
+        show_alive || fail "the show ended before its window appeared"
+        GLWIN=$(gl_window)
+        [ -n "$GLWIN" ] && [ "$(win_field "$GLWIN" map)" = IsViewable ] && return 0
+        sleep 0.1
+    done
+    fail "no show window"
+}
+
+# Prints "WxH fullscreen" or "WxH windowed" for the drawing window.
+window_state() {
+    local gl parent mode
+    gl=$(gl_window)
+    [ -n "$gl" ] || { echo "none"; return; }
+    parent=$(win_field "$gl" parent)
+    if [ "$(win_field "$parent" override)" = yes ] && [ "$(win_field "$parent" map)" = IsViewable ] &&
+        [ "$(win_field "$parent" x),$(win_field "$parent" y)" = 0,0 ]; then
+        mode=fullscreen
+    else
+        mode=windowed
+    fi
+    echo "$(win_field "$gl" width)x$(win_field "$gl" height) $mode"
+}
+
+# Waits up to 5 s for window_state to print $1.
+expect_window_state() {
+    local i state
+    for i in $(seq 50); do
+        state=$(window_state)
+        [ "$state" = "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "window: expected '$1', got '$state'"
+}
+
+# Moves the pointer into the drawing window (no window manager gives focus
+# otherwise) and presses a key there.
+press() {
+    local gl x y
+    gl=$(gl_window)
+    x=$(( $(win_field "$gl" x) + $(win_field "$gl" width) / 2 ))
+    y=$(( $(win_field "$gl" y) + $(win_field "$gl" height) / 2 ))
+    xdotool mousemove "$x" "$y" key "$@" || fail "xdotool key $*"
+}
+
+# ---- pictures --------------------------------------------------------------
+
+# Saves the drawing window to $1.
+shoot() {
+    import -window "$(gl_window)" "$1" 2>/dev/null || fail "screenshot failed"
+}
+
+# Prints "r g b" of pixel (x, y) of image $1.
+pixel() {
+    local hex
+    hex=$(convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-Fa-f]\{6\}' | head -n 1)
+    [ -n "$hex" ] || fail "no pixel ($2,$3) in $1"
+    echo "$((16#${hex:1:2})) $((16#${hex:3:2})) $((16#${hex:5:2}))"
+}
+
+# Succeeds when "r g b" $1 is within $3 of "r g b" $2 in every channel.
+colour_near() {
+    local a=($1) b=($2) tolerance=${3:-40} i d
+    for i in 0 1 2; do
+        d=$(( a[i] - b[i] ))
+        [ "${d#-}" -le "$tolerance" ] || return 1
+    done
+}
+
+is_black() { colour_near "$1" "0 0 0" 8; }
+
+# Waits until the middle of the drawing window shows something; sets
+# FIRST_FRAME_MS to the time it was first seen.
+wait_first_frame() {
+    local shot=$E2E_DIR/first.png i gl
+    FIRST_FRAME_MS=
+    for i in $(seq "${1:-200}"); do
+        show_alive || fail "the show ended before its first frame"
+        gl=$(gl_window)
+        if [ -n "$gl" ] && import -window "$gl" "$shot" 2>/dev/null; then
+            if ! is_black "$(pixel "$shot" $(( $(win_field "$gl" width) / 2 )) $(( $(win_field "$gl" height) / 2 )))"; then
+                FIRST_FRAME_MS=$(now_ms)
+                return 0
+            fi
+        fi
+        sleep 0.05
+    done
+    fail "the picture stayed black"
+}
+
+# The usual opening: content, X server, the show, its window and first frame.
+# Arguments go to start_show.
+open_show() {
+    make_data
+    start_xvfb
+    start_show "$@"
+    wait_window
+    wait_first_frame
+}
+
+# Prints "r g b" of the middle of the drawing window now.
+centre_colour() {
+    local gl shot=$E2E_DIR/centre.png
+    gl=$(gl_window)
+    import -window "$gl" "$shot" 2>/dev/null || { echo "none"; return; }
+    pixel "$shot" $(( $(win_field "$gl" width) / 2 )) $(( $(win_field "$gl" height) / 2 ))
+}
+
+# Prints the on-screen colour "r g b" of a test scene.
+scene_colour() {
+    scene_info "$1" | awk '{ print $5, $6, $7 }'
+}

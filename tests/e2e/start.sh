@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# How the show starts: full screen at 640x480 without cursor, the first scene,
+# and the music fading in once everything is loaded.
+. "$(dirname "$0")/lib.sh"
+
+RATE=22050
+BYTES_PER_SECOND=$(( RATE * 4 ))
+
+case ${1:-} in
+fullscreen)
+    open_show
+    expect_window_state "640x480 fullscreen"
+    # Centred in black on the 1280x1024 screen.
+    gl=$(gl_window)
+    [ "$(win_field "$gl" x),$(win_field "$gl" y)" = 320,272 ] ||
+        fail "drawing window at $(win_field "$gl" x),$(win_field "$gl" y), expected 320,272"
+    xdotool mousemove 5 5
+    state=$("$CURSORSTATE") || fail "cursorstate failed"
+    [ "$state" = hidden ] || fail "cursor over the screen: expected hidden, got '$state'"
+    colour=$(centre_colour)
+    colour_near "$colour" "$(scene_colour _i2.3ds)" ||
+        fail "first scene: expected $(scene_colour _i2.3ds), got $colour"
+    press Escape
+    wait_show_exit 10
+    expect_status 0
+    pass
+    ;;
+music)
+    # Large images make the loading long enough to tell "after it" from "during it".
+    make_data --image-size "${E2E_IMAGE_SIZE:-1024}"
+    start_xvfb
+    audio=$E2E_DIR/audio.raw
+    start_show SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" SDL_DISKAUDIODELAY=186
+    wait_window
+    wait_first_frame 400
+    # The disk driver writes in real time from the moment the device opens,
+    # so the file's length says when the first frame came.
+    frame_bytes=$(stat -c %s "$audio" 2>/dev/null) || fail "no audio output file"
+    sleep 4
+    press Escape
+    wait_show_exit 10
+    expect_status 0
+
+    levels=$E2E_DIR/levels
+    "$PCMLEVELS" "$audio" $RATE 100 >"$levels" || fail "pcmlevels failed"
+    onset_ms=$(awk '$2 > 100 { print $1; exit }' "$levels")
+    [ -n "$onset_ms" ] || fail "the music is never heard"
+    frame_ms=$(( frame_bytes * 1000 / BYTES_PER_SECOND ))
+    # The file runs ahead of the speaker by about one buffer; frames are seen
+    # late by one screenshot at most.
+    [ "$frame_ms" -ge 800 ] || fail "loading took ${frame_ms} ms: too short to tell when the music starts"
+    [ "$onset_ms" -ge $(( frame_ms - 500 )) ] ||
+        fail "music heard at ${onset_ms} ms, before the loading ended (first frame at ${frame_ms} ms)"
+    [ "$onset_ms" -le $(( frame_ms + 500 )) ] ||
+        fail "music heard at ${onset_ms} ms, long after the first frame at ${frame_ms} ms"
+
+    # Fade-in over 2 s, then the tone's full level.
+    level_at() { awk -v t=$(( onset_ms + $1 )) '$1 == t { print $2 }' "$levels"; }
+    full=$(level_at 2500)
+    [ -n "$full" ] && [ "$full" -gt 1000 ] || fail "no steady music level 2.5 s after its start (${full:-none})"
+    for step in 200:0:35 600:15:50 1000:35:70 1400:55:90 2800:90:110; do
+        IFS=: read -r at low high <<<"$step"
+        level=$(level_at "$at")
+        percent=$(( ${level:-0} * 100 / full ))
+        [ "$percent" -ge "$low" ] && [ "$percent" -le "$high" ] ||
+            fail "music level $at ms after its start: ${percent}% of full, expected $low-$high%"
+    done
+    pass "first frame at ${frame_ms} ms, music from ${onset_ms} ms"
+    ;;
+*)
+    fail "unknown case '${1:-}'"
+    ;;
+esac

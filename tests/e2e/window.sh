@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Window events: resizes set the mode and viewport; losing the focus pauses
+# drawing while the show clock runs on.
+. "$(dirname "$0")/lib.sh"
+
+case ${1:-} in
+resize)
+    open_show
+    press f
+    expect_window_state "640x480 windowed"
+    window=$(managed_window)
+    xdotool windowsize "$window" 900 500 || fail "xdotool windowsize"
+    expect_window_state "900x500 windowed"
+    # The picture is drawn over the whole new size: the quad in its middle
+    # reaches past where the old 640x480 viewport ended.
+    red=$(scene_colour _i2.3ds)
+    shot=$E2E_DIR/resized.png
+    sleep 0.2
+    shoot "$shot"
+    for spot in "450 250" "650 150" "250 350"; do
+        colour=$(pixel "$shot" $spot)
+        colour_near "$colour" "$red" || fail "at $spot of 900x500: expected $red, got $colour"
+    done
+    for spot in "20 20" "880 480" "760 250"; do
+        colour=$(pixel "$shot" $spot)
+        is_black "$colour" || fail "at $spot of 900x500: expected black, got $colour"
+    done
+    # A one-pixel-high window, then a resize report of height 0 (which the X
+    # server itself never sends): the show goes on.
+    xdotool windowsize "$window" 640 1 || fail "xdotool windowsize"
+    expect_window_state "640x1 windowed"
+    "$XCONFIGURE" "$window" 700 0 || fail "xconfigure failed"
+    sleep 0.5
+    show_alive || fail "the show died on a resize to height 0"
+    xdotool windowsize "$window" 500 400 || fail "xdotool windowsize"
+    expect_window_state "500x400 windowed"
+    colour=$(centre_colour)
+    colour_near "$colour" "$red" || fail "after the resizes: expected $red, got $colour"
+    press Escape
+    wait_show_exit 10
+    expect_status 0
+    expect_stdout "d'Oh!"
+    pass
+    ;;
+focus)
+    # A ten times faster clock: the show lasts 12 s.
+    open_show --speed 10
+    start_ms=$FIRST_FRAME_MS
+    press f
+    expect_window_state "640x480 windowed"
+    window=$(managed_window)
+    xdotool windowunmap "$window" || fail "xdotool windowunmap"
+    # Back at show time ~100 s, inside t.3ds's slot (96-112 s).
+    while [ $(( $(now_ms) - start_ms )) -lt 9800 ]; do sleep 0.05; done
+    xdotool windowmap "$window" || fail "xdotool windowmap"
+    expect_window_state "640x480 windowed"
+    sleep 0.15
+    colour=$(centre_colour)
+    colour_near "$colour" "$(scene_colour t.3ds)" ||
+        fail "after the pause, at show time ~100 s: expected t.3ds's $(scene_colour t.3ds), got $colour"
+    # Paused across the end of the show: nothing notices it until the window
+    # is active again.
+    xdotool windowunmap "$window" || fail "xdotool windowunmap"
+    while [ $(( $(now_ms) - start_ms )) -lt 13500 ]; do sleep 0.1; done
+    show_alive || fail "the show ended while its window was inactive"
+    xdotool windowmap "$window" || fail "xdotool windowmap"
+    wait_show_exit 3
+    expect_status 0
+    expect_stdout "Plop"
+    pass
+    ;;
+*)
+    fail "unknown case '${1:-}'"
+    ;;
+esac
