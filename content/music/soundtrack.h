@@ -1,0 +1,19 @@
+#pragma once
+// The show's soundtrack: an electro-trance piece in A minor at 120 BPM, composed and
+// synthesized here. Its sections change on the show's scene cuts (every 8 s, with two 4 s
+// slots at 16-24 s); it fades out over 112-120 s and is silent for the last second.
+
+#include <string>
+#include <vector>
+
+// Length of the render: the 120 s show and one second of silence after it.
+constexpr double kSoundtrackSeconds = 121.0;
+
+// Renders the whole soundtrack as interleaved stereo 16-bit samples at `sampleRate`
+// (8000 to 192000 Hz; any other rate answers an empty vector). The same rate always gives
+// the same samples: all randomness comes from a generator with a fixed seed.
+std::vector<short> RenderSoundtrack(int sampleRate = 44100);
+
+// Renders at 44100 Hz and writes it to `path` as 192 kbit/s constant-bitrate MP3.
+// Answers false with a reason in `error` (when non-null) if the file cannot be written.
+bool WriteSoundtrack(const std::string& path, std::string* error);
