@@ -38,12 +38,15 @@ inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}
 inline Vec3 operator-(Vec3 a) { return {-a.x, -a.y, -a.z}; }
 inline Vec3 operator*(Vec3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
 inline Vec3 operator*(float s, Vec3 a) { return a * s; }
+inline bool operator==(Vec3 a, Vec3 b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+inline bool operator!=(Vec3 a, Vec3 b) { return !(a == b); }
 float Dot(Vec3 a, Vec3 b);
 Vec3 Cross(Vec3 a, Vec3 b);
 float Length(Vec3 a);
 // Unit vector along a; a zero vector stays zero.
 Vec3 Normalize(Vec3 a);
 
+// Colour channels 0..1; the file keeps them at 8 bits per channel.
 struct Rgb {
     float r = 0, g = 0, b = 0;
 };
@@ -242,6 +245,14 @@ public:
     // `error` (when not null) says why. The scene is not changed.
     bool Save(const std::string& path, std::string* error,
               const SaveOptions& options = SaveOptions()) const;
+
+    // Records for changes after adding; `index` is one answered by Add*
+    // (std::out_of_range otherwise).
+    Material& material(int index) { return materials_.at(index); }
+    Mesh& mesh(int index) { return meshes_.at(index); }
+    Camera& camera(int index) { return cameras_.at(index); }
+    Light& light(int index) { return lights_.at(index); }
+    Node& node(int index) { return nodes_.at(index); }
 
     const std::vector<Material>& materials() const { return materials_; }
     const std::vector<Mesh>& meshes() const { return meshes_; }
