@@ -22,6 +22,12 @@ namespace {
 constexpr size_t kMaxNameBytes = 63;
 constexpr size_t kMaxListSize = 65535;  // indices are 16-bit words in the file
 constexpr char kTargetName[] = "Camera01";
+constexpr int kMaxFrame = 1 << 22;  // lib3ds sums frames in float beyond this
+
+// What the player's pre-load check of a file accepts.
+constexpr size_t kPlayerMaxList = 8192;  // records of a kind, keys of a track
+constexpr int kPlayerMaxDepth = 256;     // node levels, top level being 1
+constexpr size_t kPlayerMaxElements = size_t(1) << 22;  // points, texels and faces
 
 bool Fail(std::string* error, const std::string& message) {
     if (error) *error = message;
@@ -118,6 +124,9 @@ bool CheckFrames(const std::vector<Key>& keys, const std::string& what, std::str
         if (keys[i].frame < 0)
             return Fail(error, what + " key at frame " + std::to_string(keys[i].frame) +
                                    " is before frame 0");
+        if (keys[i].frame > kMaxFrame)
+            return Fail(error, what + " key at frame " + std::to_string(keys[i].frame) +
+                                   " is beyond frame " + std::to_string(kMaxFrame));
         if (i > 0 && keys[i].frame <= keys[i - 1].frame)
             return Fail(error, what + " keys must have increasing frames (frame " +
                                    std::to_string(keys[i].frame) + " follows frame " +
@@ -192,7 +201,49 @@ bool HasNode(const std::vector<Node>& nodes, NodeType type, const std::string& n
                        [&](const Node& n) { return n.type == type && n.name == name; });
 }
 
+int Depth(const std::vector<Node>& nodes, size_t i) {
+    int depth = 1;
+    for (int p = nodes[i].parent; p != kNoParent; p = nodes[p].parent) ++depth;
+    return depth;
+}
+
+// Keys as written: a frame-0 copy may be added, and long turns are split.
+size_t LongestTrack(const Node& node) {
+    auto written = [](const auto& keys) {
+        return keys.size() + (keys.empty() || keys.front().frame > 0 ? 1 : 0);
+    };
+    std::vector<LibRotationKey> rotation;
+    ExpandRotationKeys(node.motion.rotation, &rotation, nullptr, "");
+    return std::max({written(node.motion.position), written(node.motion.scale), rotation.size(),
+                     written(node.fov), written(node.roll)});
+}
+
+bool CheckPlayerLimits(const Scene& scene, std::string* error) {
+    const std::string limit = std::to_string(kPlayerMaxList);
+    if (scene.materials().size() > kPlayerMaxList || scene.meshes().size() > kPlayerMaxList ||
+        scene.cameras().size() > kPlayerMaxList || scene.lights().size() > kPlayerMaxList ||
+        scene.nodes().size() > kPlayerMaxList)
+        return Fail(error, "the player reads at most " + limit +
+                               " materials, meshes, cameras, lights and nodes each");
+    size_t elements = 0;
+    for (const Mesh& m : scene.meshes()) elements += m.points.size() + m.texels.size() + m.faces.size();
+    if (elements > kPlayerMaxElements)
+        return Fail(error, "the scene has " + std::to_string(elements) +
+                               " points, texels and faces; the player reads at most " +
+                               std::to_string(kPlayerMaxElements));
+    for (size_t i = 0; i < scene.nodes().size(); ++i) {
+        if (Depth(scene.nodes(), i) > kPlayerMaxDepth)
+            return Fail(error, NodeLabel(scene.nodes(), i) + " is nested deeper than " +
+                                   std::to_string(kPlayerMaxDepth) + " levels");
+        if (LongestTrack(scene.nodes()[i]) > kPlayerMaxList)
+            return Fail(error, NodeLabel(scene.nodes(), i) + " has a track of more than " + limit +
+                                   " keys");
+    }
+    return true;
+}
+
 bool CheckPlayable(const Scene& scene, std::string* error) {
+    if (!CheckPlayerLimits(scene, error)) return false;
     if (scene.cameras().empty()) return Fail(error, "the scene has no camera");
     std::string first = scene.cameras().front().name;
     for (const Camera& c : scene.cameras()) first = std::min(first, c.name);

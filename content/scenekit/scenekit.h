@@ -159,9 +159,10 @@ struct RotationKey {
 };
 
 // The animation of an object, dummy, camera, target or light node.
-// Keys of each track must have strictly increasing frames >= 0. A track
-// without keys holds its rest value (position 0, no rotation, scale 1). A
-// track whose first key is after frame 0 gets a copy of that key at frame 0.
+// Keys of each track must have strictly increasing frames from 0 to 4194304.
+// A track without keys holds its rest value (position 0, no rotation, scale
+// 1). A track whose first key is after frame 0 gets a copy of that key at
+// frame 0.
 // After lib3ds_file_eval at frame t an object node's matrix is
 //   parent's matrix x Translation(position) x Rotation x Scaling(scale);
 // the player then draws the mesh moved by -pivot, so the pivot is the mesh
@@ -203,8 +204,11 @@ struct SaveOptions {
     // camera node named like the camera whose name sorts first; no target
     // node named "Camera01"; an object node (other than "$$$DUMMY") without
     // a mesh of its name; a face naming no material of the scene, or with an
-    // empty name before any named face of its mesh. Turn off only to write
-    // deliberately broken scenes for tests of the player.
+    // empty name before any named face of its mesh; more than the player's
+    // pre-load check accepts (8192 records of a kind or keys in a track,
+    // nodes nested over 256 levels, 4194304 points, texels and faces in
+    // all). Turn off only to write deliberately broken scenes for tests of
+    // the player.
     bool checkPlayable = true;
 };
 

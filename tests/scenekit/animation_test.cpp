@@ -64,11 +64,14 @@ TEST(Animation, TracksHoldTheFirstKeyBeforeIt) {
 TEST(Animation, SmoothPassesThroughKeysAndCurvesBetween) {
     ScratchDir dir;
     Motion motion = Motion::Path({{0, {0, 0, 0}}, {10, {10, 0, 0}}, {20, {10, 10, 0}}});
+    motion.rotation = {{0, {0, 0, 1}, 0}, {10, {0, 0, 1}, 200}, {20, {1, 0, 0}, 45}};
     motion.interpolation = Interpolation::Smooth;
     Loaded file = SaveThing(dir, motion);
     ASSERT_TRUE(file);
-    EXPECT_TRUE(MatrixNear(Translation({10, 0, 0}), FromLib(EvalNode(file.get(), "Thing", 10)->matrix), 1e-4f));
-    EXPECT_TRUE(MatrixNear(Translation({10, 10, 0}), FromLib(EvalNode(file.get(), "Thing", 20)->matrix), 1e-4f));
+    EXPECT_TRUE(MatrixNear(Translation({10, 0, 0}) * Rotation({0, 0, 1}, 200),
+                           FromLib(EvalNode(file.get(), "Thing", 10)->matrix), 1e-4f));
+    EXPECT_TRUE(MatrixNear(Translation({10, 10, 0}) * Rotation({1, 0, 0}, 45),
+                           FromLib(EvalNode(file.get(), "Thing", 20)->matrix), 1e-4f));
     // A spline bulges off the straight corner path.
     Lib3dsNode* node = EvalNode(file.get(), "Thing", 15);
     EXPECT_GT(node->matrix[3][0], 10.01f);

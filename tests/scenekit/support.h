@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "scenecheck.h"
 #include "scenekit.h"
 
 namespace scenekit_test {
@@ -39,12 +40,15 @@ struct FileFree {
 };
 using Loaded = std::unique_ptr<Lib3dsFile, FileFree>;
 
-// Saves the scene, expecting success, and loads it back with lib3ds.
+// Saves the scene, expecting success and a file that the player's pre-load
+// check accepts, and loads it back with lib3ds.
 inline Loaded SaveAndLoad(const scenekit::Scene& scene, const ScratchDir& dir,
                           const scenekit::SaveOptions& options = scenekit::SaveOptions()) {
     const std::string path = dir.Path("scene.3ds");
     std::string error;
     EXPECT_TRUE(scene.Save(path, &error, options)) << error;
+    char why[256] = "";
+    EXPECT_TRUE(Check3dsFile(path.c_str(), why, sizeof why)) << "player's check refuses it: " << why;
     Loaded file(lib3ds_file_load(path.c_str()));
     EXPECT_NE(file, nullptr) << "lib3ds could not load " << path;
     return file;

@@ -81,6 +81,22 @@ TEST(Validation, BrokenInputIsRefusedWithAMessageAndNoFile) {
          "only object nodes"},
         {"fov on an object node", [](Scene& s) { LastNode(s).fov = {{0, 30}}; },
          "only camera nodes"},
+        {"frame too far", [](Scene& s) { LastNode(s).motion.position = {{5000000, {}}}; },
+         "beyond frame 4194304"},
+        {"more nodes than the player reads",
+         [](Scene& s) {
+             for (int i = 0; i < 8192; ++i) s.AddDummy(Motion());
+         },
+         "at most 8192"},
+        {"nesting deeper than the player reads",
+         [](Scene& s) {
+             int parent = kNoParent;
+             for (int i = 0; i < 257; ++i) parent = s.AddDummy(Motion(), parent);
+         },
+         "nested deeper than 256"},
+        {"track longer than the player reads",
+         [](Scene& s) { LastNode(s).motion.rotation = {{0, {0, 0, 1}, 0}, {9000, {0, 0, 1}, 120 * 9000}}; },
+         "more than 8192 keys"},
         {"no camera",
          [](Scene& s) {
              Scene fresh;
