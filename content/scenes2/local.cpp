@@ -47,4 +47,90 @@ Mesh Annulus(const std::string& name, float inner, float outer, int segments,
     return mesh;
 }
 
+Mesh SweptTube(const std::string& name, const std::function<Vec3(float)>& centre, float radius,
+               int around, int along, float vRepeat,
+               const std::function<std::string(int band)>& bandMaterial)
+{
+    Mesh mesh;
+    mesh.name = name;
+    for (int j = 0; j <= along; j++) {
+        const float s = float(j) / along;
+        const Vec3 c = centre(s);
+        const Vec3 t = Tangent(centre, s);
+        const Vec3 side = scenekit::Normalize(scenekit::Cross(t, {0, 0, 1}));
+        const Vec3 up = scenekit::Cross(side, t);
+        for (int i = 0; i <= around; i++) {
+            const float a = 2 * float(M_PI) * i / around;
+            mesh.points.push_back(c + side * (radius * std::cos(a)) + up * (radius * std::sin(a)));
+            mesh.texels.push_back({float(i) / around, s * vRepeat});
+        }
+    }
+    // Corners (i, j), (i+1, j), (i+1, j+1) run counter-clockwise seen from the axis.
+    std::string last;
+    const unsigned row = around + 1;
+    for (int j = 0; j < along; j++) {
+        const std::string material = bandMaterial(j);
+        for (int i = 0; i < around; i++) {
+            const unsigned p00 = j * row + i, p10 = p00 + 1, p01 = p00 + row, p11 = p01 + 1;
+            mesh.faces.push_back({{p00, p10, p11}, material == last ? "" : material});
+            mesh.faces.push_back({{p00, p11, p01}, ""});
+            last = material;
+        }
+    }
+    return mesh;
+}
+
+Mesh RibbedTube(const std::string& name, const std::function<Vec3(float)>& centre, float radius,
+                float innerRadius, int around, int bands, int rings, float twistDeg,
+                const std::function<std::string(int band)>& bandMaterial)
+{
+    Mesh mesh;
+    mesh.name = name;
+    if (rings < 2) rings = 2;
+    const unsigned row = around + 1;
+    for (int b = 0; b < bands; b++) {
+        const unsigned first = mesh.points.size();
+        for (int j = 0; j < rings; j++) {
+            const float f = float(j) / (rings - 1);
+            const float s = (b + f) / bands;
+            const Vec3 c = centre(s);
+            const Vec3 t = Tangent(centre, s);
+            const Vec3 side = scenekit::Normalize(scenekit::Cross(t, {0, 0, 1}));
+            const Vec3 up = scenekit::Cross(side, t);
+            // A convex lean: steep at the lip, flatter towards the next band.
+            const float r = radius - (radius - innerRadius) * std::sqrt(f);
+            for (int i = 0; i <= around; i++) {
+                const float a = 2 * float(M_PI) * i / around + b * twistDeg * float(M_PI) / 180;
+                mesh.points.push_back(c + side * (r * std::cos(a)) + up * (r * std::sin(a)));
+                mesh.texels.push_back({float(i) / around, f});
+            }
+        }
+        const std::string material = bandMaterial(b);
+        for (int j = 0; j + 1 < rings; j++) {
+            for (int i = 0; i < around; i++) {
+                const unsigned p00 = first + j * row + i, p10 = p00 + 1, p01 = p00 + row, p11 = p01 + 1;
+                mesh.faces.push_back({{p00, p10, p11}, material});
+                mesh.faces.push_back({{p00, p11, p01}, ""});
+            }
+        }
+    }
+    return mesh;
+}
+
+Vec3 Tangent(const std::function<Vec3(float)>& centre, float s)
+{
+    const float h = 1e-3f;
+    return scenekit::Normalize(centre(s + h) - centre(s - h));
+}
+
+scenekit::RotationKey FaceAlong(int frame, Vec3 direction)
+{
+    const Vec3 d = scenekit::Normalize(direction);
+    const Vec3 axis = scenekit::Cross({0, 0, 1}, d);
+    const float len = scenekit::Length(axis);
+    if (len < 1e-6f) return {frame, {1, 0, 0}, d.z < 0 ? 180.0f : 0.0f};
+    const float angle = std::atan2(len, d.z) * 180.0f / float(M_PI);
+    return {frame, axis, angle};
+}
+
 }  // namespace scenes2
