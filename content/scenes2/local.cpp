@@ -47,6 +47,14 @@ Mesh Annulus(const std::string& name, float inner, float outer, int segments,
     return mesh;
 }
 
+Mesh NeonRing(const std::string& name, float radius, float width, int segments,
+              const std::string& material)
+{
+    Mesh mesh = Annulus(name, radius - width / 2, radius + width / 2, segments, material);
+    for (auto& t : mesh.texels) t[0] = 0.5f;
+    return mesh;
+}
+
 Mesh SweptTube(const std::string& name, const std::function<Vec3(float)>& centre, float radius,
                int around, int along, float vRepeat,
                const std::function<std::string(int band)>& bandMaterial)

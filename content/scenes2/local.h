@@ -20,6 +20,11 @@ scenekit::Mesh Card(const std::string& name, float size, scenekit::Vec3 normal,
 scenekit::Mesh Annulus(const std::string& name, float inner, float outer, int segments,
                        const std::string& material);
 
+// Annulus whose texels all sit on the image's middle column, so a round glow
+// image gives a thin ring with the glow's cross-section: a neon tube.
+scenekit::Mesh NeonRing(const std::string& name, float radius, float width, int segments,
+                        const std::string& material);
+
 // A tunnel swept along the curve centre(s), s in [0,1], seen from inside:
 // `around` segments round the wall, `along` bands along the curve, v running
 // from 0 to vRepeat. Band b takes the material bandMaterial(b) (the same
