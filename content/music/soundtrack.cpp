@@ -398,9 +398,9 @@ void Arrange(Song& s) {
   s.Crash(28, 0.8f);
   for (int bar = 28; bar < 32; ++bar) {
     s.Bass(bar, BassLine::Held);
-    s.Pad(bar, Sweep(900, 2000, bar, 28, 4), Sweep(900, 2000, bar + 1, 28, 4), 1.2f);
+    s.Pad(bar, Sweep(900, 2000, bar, 28, 4), Sweep(900, 2000, bar + 1, 28, 4));
   }
-  s.BellPhrase(Theme(), 28, 0, 4, 0.9f);
+  s.BellPhrase(Theme(), 28, 0, 4, 0.8f);
 
   // 64-72 s: build. The lead takes the theme, the pulse returns, then roll and riser to
   // the dominant.

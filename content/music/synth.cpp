@@ -58,9 +58,8 @@ float Envelope::Held(float t) const {
 float Envelope::Level(float t, float gate) const {
   if (t < 0.0f) return 0.0f;
   if (t < gate) return Held(t);
-  if (release <= 0.0f) return 0.0f;
+  if (t >= gate + release) return 0.0f;
   const float x = (t - gate) / release;
-  if (x >= 1.0f) return 0.0f;
   const float fall = 1.0f - x;
   return Held(gate) * fall * fall * fall;
 }
