@@ -110,14 +110,16 @@ bool ExpandRotationKeys(const std::vector<RotationKey>& keys, std::vector<LibRot
         double angleDeg;
         TurnBetween(from, to, &axis, &angleDeg);
         const int gap = to.frame - from.frame;
-        const int steps = std::max(1, static_cast<int>(std::ceil(std::fabs(angleDeg) / kMaxStepDeg - 1e-9)));
-        if (steps > gap)
+        // Compared as a double first: an absurd angle must not overflow the int.
+        const double neededSteps = std::max(1.0, std::ceil(std::fabs(angleDeg) / kMaxStepDeg - 1e-9));
+        if (!(neededSteps <= gap))
             return Fail(error, what + " rotation keys at frames " + std::to_string(from.frame) +
                                    " and " + std::to_string(to.frame) + " turn by " +
                                    std::to_string(std::fabs(angleDeg)) +
                                    " degrees; allow at least one frame per 120 degrees");
         // Splitting at whole frames, each step proportional to its frames:
         // the turn keeps a constant speed across the added keys.
+        const int steps = static_cast<int>(neededSteps);
         int previous = from.frame;
         for (int k = 1; k <= steps; ++k) {
             const int frame = from.frame + static_cast<int>(std::llround(static_cast<double>(k) * gap / steps));
