@@ -125,6 +125,44 @@ Mesh RibbedTube(const std::string& name, const std::function<Vec3(float)>& centr
     return mesh;
 }
 
+namespace {
+
+// Whether (x, z) lies inside the triangle's projection on the XZ plane.
+bool InsideXZ(Vec3 p, Vec3 a, Vec3 b, Vec3 c)
+{
+    auto edge = [&](Vec3 u, Vec3 v) { return (v.x - u.x) * (p.z - u.z) - (v.z - u.z) * (p.x - u.x); };
+    const float e0 = edge(a, b), e1 = edge(b, c), e2 = edge(c, a);
+    return (e0 >= 0 && e1 >= 0 && e2 >= 0) || (e0 <= 0 && e1 <= 0 && e2 <= 0);
+}
+
+}  // namespace
+
+std::vector<Vec3> TextPixels(const std::string& text, Vec3 origin, float pixel)
+{
+    // The font is private to scenekit: probe a unit-sized copy's front faces.
+    const Mesh probe = scenekit::BlockText("probe", text, {0, 0, 0}, 1, 1, "m");
+    const int advance = int(std::lround(scenekit::BlockTextWidth("A", 1))) + 1;
+    std::vector<Vec3> pixels;
+    for (size_t n = 0; n < text.size(); n++) {
+        for (int col = 0; col < advance; col++) {
+            for (int row = 0; row < 7; row++) {
+                const Vec3 cell{float(n * advance + col) + 0.5f, 0, row + 0.5f};
+                bool lit = false;
+                for (const auto& f : probe.faces) {
+                    const Vec3 a = probe.points[f.points[0]], b = probe.points[f.points[1]],
+                               c = probe.points[f.points[2]];
+                    if (a.y == 0 && b.y == 0 && c.y == 0 && InsideXZ(cell, a, b, c)) {
+                        lit = true;
+                        break;
+                    }
+                }
+                if (lit) pixels.push_back(origin + Vec3{cell.x * pixel, 0, cell.z * pixel});
+            }
+        }
+    }
+    return pixels;
+}
+
 Vec3 Tangent(const std::function<Vec3(float)>& centre, float s)
 {
     const float h = 1e-3f;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "scenekit.h"
 
@@ -24,6 +25,11 @@ scenekit::Mesh Annulus(const std::string& name, float inner, float outer, int se
 // image gives a thin ring with the glow's cross-section: a neon tube.
 scenekit::Mesh NeonRing(const std::string& name, float radius, float width, int segments,
                         const std::string& material);
+
+// Centres of the lit pixels of `text` laid out as scenekit::BlockText lays it
+// out (origin at the left end of the baseline, reading along +X, upright
+// along +Z), each at origin.y; reading order, column by column per letter.
+std::vector<scenekit::Vec3> TextPixels(const std::string& text, scenekit::Vec3 origin, float pixel);
 
 // A tunnel swept along the curve centre(s), s in [0,1], seen from inside:
 // `around` segments round the wall, `along` bands along the curve, v running
