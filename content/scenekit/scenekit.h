@@ -146,10 +146,10 @@ struct FloatKey {
 };
 
 // ABSOLUTE orientation at a frame: a turn of angleDeg about axis (any length
-// but zero) from the unrotated pose. Between two keys whose axes are parallel
-// the node turns by the difference of the angles, in its direction, even by
-// several turns (0 then 720 about Z spins twice); between keys with different
-// axes it takes the shortest way. The library writes lib3ds's relative keys,
+// but zero) from the unrotated pose. Between two keys whose axes are parallel,
+// or where either angle is 0, the node turns by the difference of the angles,
+// in its direction, even by several turns (0 then 720 about Z spins twice);
+// between other keys it takes the shortest way. The library writes lib3ds's relative keys,
 // adding in-between keys where one step would exceed 120 degrees; that needs
 // at least one frame per 120 degrees, else Save refuses.
 struct RotationKey {
@@ -160,9 +160,11 @@ struct RotationKey {
 
 // The animation of an object, dummy, camera, target or light node.
 // Keys of each track must have strictly increasing frames from 0 to 4194304.
-// A track without keys holds its rest value (position 0, no rotation, scale
-// 1). A track whose first key is after frame 0 gets a copy of that key at
-// frame 0.
+// A track without keys holds its rest value: no rotation, scale 1, and the
+// position of the node's record (a camera node: the camera's position; a
+// target node: its camera's target; a light node: the light's position;
+// else 0). A track whose first key is after frame 0 gets a copy of that key
+// at frame 0.
 // After lib3ds_file_eval at frame t an object node's matrix is
 //   parent's matrix x Translation(position) x Rotation x Scaling(scale);
 // the player then draws the mesh moved by -pivot, so the pivot is the mesh

@@ -221,3 +221,27 @@ TEST(Animation, UntouchedTracksRestAtTheirNeutralValues) {
         EXPECT_TRUE(MatrixNear(Identity(), FromLib(EvalNode(file.get(), "Thing", frame)->matrix), 0))
             << "frame " << frame;
 }
+
+TEST(Animation, CameraAndTargetNodesWithoutKeysRestAtTheCameraRecord) {
+    ScratchDir dir;
+    Scene scene;
+    scene.AddCamera({"Camera01", {1, 2, 3}, {4, 5, 6}, 33, 7});
+    Node camera;
+    camera.type = NodeType::Camera;
+    camera.name = "Camera01";
+    scene.AddNode(camera);
+    Node target = camera;
+    target.type = NodeType::Target;
+    scene.AddNode(target);
+    Loaded file = SaveAndLoad(scene, dir);
+    ASSERT_TRUE(file);
+    lib3ds_file_eval(file.get(), 3);
+    Lib3dsNode* c = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_CAMERA_NODE);
+    Lib3dsNode* t = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_TARGET_NODE);
+    ASSERT_NE(c, nullptr);
+    ASSERT_NE(t, nullptr);
+    EXPECT_TRUE(VecNear({1, 2, 3}, c->data.camera.pos, 1e-5f));
+    EXPECT_NEAR(c->data.camera.fov, 33, 1e-4f);
+    EXPECT_NEAR(c->data.camera.roll, 7, 1e-4f);
+    EXPECT_TRUE(VecNear({4, 5, 6}, t->data.target.pos, 1e-5f));
+}
