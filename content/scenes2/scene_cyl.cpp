@@ -1,0 +1,136 @@
+// cyl.3ds (8 s): a marble colonnade raises itself pair by pair on the beat
+// as the camera walks down it towards a chrome pillar circled by a turning
+// ring of green columns; the beams drop onto the rows and the camera rises
+// to circle the pillar. White and green marble, flagstones, open sky.
+#include <cmath>
+
+#include "local.h"
+#include "primitives.h"
+#include "scenecommon.h"
+#include "scenes2.h"
+
+namespace scenes {
+
+using namespace scenecommon;
+using scenekit::Material;
+using scenekit::Mesh;
+using scenekit::Motion;
+using scenekit::Scene;
+using scenekit::operator*;
+
+namespace {
+
+constexpr int kPairs = 7;
+constexpr float kRowX = 75;
+constexpr float kFirstY = -200, kStepY = 80;
+constexpr float kShaft = 150;  // height of a column's shaft
+const Vec3 kPillar{0, 520, 0};
+
+// Base, fluted-looking shaft and capital, standing on z = 0 at `foot`.
+Mesh Column(const std::string& name, Vec3 foot, float radius, float shaft, const std::string& stone,
+            const std::string& trim)
+{
+    Mesh column = scenekit::Box(name, foot + Vec3{0, 0, 5}, {radius * 3, radius * 3, 10}, trim);
+    column.Append(scenekit::Cylinder("s", foot + Vec3{0, 0, 10 + shaft / 2}, radius, shaft, 14, stone));
+    column.Append(scenekit::Box("c", foot + Vec3{0, 0, 15 + shaft}, {radius * 3.2f, radius * 3.2f, 10}, trim));
+    return column;
+}
+
+// Each pair rises out of the floor on its beat, overshooting a little.
+void AddColonnade(Scene& scene)
+{
+    for (int k = 0; k < kPairs; k++) {
+        const int beat = k * kBeat;
+        for (int side = 0; side < 2; side++) {
+            const Vec3 foot{side ? kRowX : -kRowX, kFirstY + k * kStepY, 0};
+            const std::string name = "Column" + std::to_string(k) + (side ? "R" : "L");
+            Motion rise;
+            rise.pivot = foot;
+            const float depth = -(kShaft + 30);
+            if (k == 0)
+                rise.position = {{0, foot}};
+            else
+                rise.position = {{0, foot + Vec3{0, 0, depth}},
+                                 {beat, foot + Vec3{0, 0, depth}},
+                                 {beat + 3, foot + Vec3{0, 0, 6}},
+                                 {beat + 5, foot}};
+            scene.AddObject(Column(name, foot, 10, kShaft, "Marble", "GreenMarble"), rise);
+        }
+    }
+    // The beams drop onto the capitals once the last pair is up.
+    for (int side = 0; side < 2; side++) {
+        const float x = side ? kRowX : -kRowX;
+        const float length = (kPairs - 1) * kStepY + 40;
+        const Vec3 centre{x, kFirstY + (kPairs - 1) * kStepY / 2, kShaft + 28};
+        Mesh beam = scenekit::Box(side ? "BeamR" : "BeamL", centre, {34, length, 16}, "Marble");
+        Motion drop;
+        drop.pivot = centre;
+        const int at = kPairs * kBeat + 2;
+        drop.position = {{0, centre + Vec3{0, 0, 400}}, {at, centre + Vec3{0, 0, 400}},
+                         {at + 6, centre + Vec3{0, 0, -3}}, {at + 8, centre}};
+        scene.AddObject(beam, drop);
+    }
+}
+
+// The chrome pillar and the ring of green columns turning round it.
+void AddMonument(Scene& scene)
+{
+    scene.AddObject(scenekit::Cylinder("Plinth", kPillar + Vec3{0, 0, 6}, 70, 12, 24, "Stone"));
+    Mesh pillar = scenekit::Cylinder("Pillar", kPillar + Vec3{0, 0, 100}, 16, 180, 20, "Chrome");
+    pillar.Append(scenekit::Sphere("Orb", kPillar + Vec3{0, 0, 215}, 26, 16, 10, "Chrome"));
+    pillar.SetMaterial("Chrome");
+    ClearTexels(pillar);  // sphere-mapped: no texture coordinates needed
+    scene.AddObject(pillar);
+
+    const int ring = scene.AddDummy(Motion::Spin(kPillar + Vec3{0, 0, 12}, {0, 0, 1}, 0, kSlot8, 90));
+    const auto spots = Ring(8, {0, 0, 0}, 52, 22.5f);
+    for (size_t i = 0; i < spots.size(); i++) {
+        Motion bob;
+        bob.pivot = {0, 0, 0};
+        // Alternate columns bob up and down on the bar.
+        const float phase = i % 2 ? 0 : 0.5f;
+        bob.position = SamplePath(kSlot8, kBeat, [=](float t) {
+            return spots[i] + Vec3{0, 0, 12 + 12 * std::sin(2 * kPi * (t * 4 + phase))};
+        });
+        scene.AddObject(Column("Ring" + std::to_string(i), {0, 0, 0}, 5, 60, "GreenMarble", "Marble"), bob, ring);
+    }
+}
+
+}  // namespace
+
+Scene BuildCyl()
+{
+    Scene scene;
+    scene.AddMaterial(Material::Textured("Marble", "marble.png"));
+    scene.AddMaterial(Material::Textured("GreenMarble", "marble_green.jpg"));
+    scene.AddMaterial(Material::Textured("Stone", "stone.png"));
+    scene.AddMaterial(Material::Textured("Floor", "tiles.png"));
+    scene.AddMaterial(Material::Textured("Sky", "sky.png"));
+    scene.AddMaterial(Material::Reflective("Chrome", "gold_env.png"));
+
+    // The sky image covers the upper half; below the horizon it keeps the horizon row.
+    Mesh sky = SkySphere("Sky", {0, 150, 0}, 2500, 24, 12, "Sky");
+    for (auto& t : sky.texels) t = {t[0] * 2, std::fmax(0.01f, (t[1] - 0.5f) * 2.2f)};
+    scene.AddObject(sky);
+    scene.AddObject(Floor("Floor", {0, 150, 0}, 1800, 8, 12, "Floor"));
+    AddColonnade(scene);
+    AddMonument(scene);
+
+    // Down the aisle under the beams, out past the last pair, then a crane
+    // round the pillar. The aisle is low, so the camera looks well down onto
+    // the flagstones for the head light to catch them.
+    const PathFn eye = Spline({{0, -440, 120}, {0, -200, 112}, {0, 80, 118}, {0, 290, 175},
+                               {-230, 390, 260}, {-310, 620, 285}, {-150, 810, 285}});
+    const PathFn look = Spline({{0, -120, 0}, {0, 150, 10}, {0, 420, 60}, {0, 520, 100},
+                                {0, 520, 115}, {0, 520, 115}, {0, 520, 115}});
+    AddShowCamera(scene, kSlot8, 2, [eye](float t) { return eye(EaseInOut(t)); },
+                  [look](float t) { return look(EaseInOut(t)); }, 55);
+    scene.AddLight({"Light01", {-600, 1500, 500}, {1, 0.7f, 0.4f}}, {});
+    scene.AddLight({"Light02", {500, -300, 800}, {0.7f, 0.8f, 1}}, {});
+    scene.AddLight({"Light03", {0, 0, 1000}, {1, 1, 1}}, {});
+    scene.AddLight({"Light04", {800, 800, 100}, {1, 0.9f, 0.8f}}, {});
+    scene.SetFrames(kSlot8);
+    return scene;
+}
+
+}  // namespace scenes
