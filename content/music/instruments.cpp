@@ -94,8 +94,8 @@ void Kick(Mix& mix, double time, float velocity, float pump, const Placement& pl
   double phase = 0.0;
   for (size_t n = 0; n < v.count(); ++n) {
     const float u = v.Seconds(n);
-    // Pitch dives from about 160 Hz to 47 Hz: the click, then the boom.
-    const double hz = 47.0 + 115.0 * std::exp(-u * 30.0f);
+    // Pitch dives from about 165 Hz to 55 Hz (the song's A): the click, then the boom.
+    const double hz = 55.0 + 110.0 * std::exp(-u * 30.0f);
     phase += hz / mix.sampleRate;
     phase -= std::floor(phase);
     const float body = std::sin(static_cast<float>(kTwoPi * phase)) * std::exp(-u * 9.0f);

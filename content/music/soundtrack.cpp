@@ -1,7 +1,10 @@
 #include "soundtrack.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #if defined(__SSE__)
@@ -203,7 +206,7 @@ class Song {
         break;
       case BassLine::Electro: {
         static const int kSteps[] = {0, 3, 6, 8, 10, 11, 14};
-        static const int kOffsets[] = {0, 0, 12, 0, 10, 12, 7};
+        static const int kOffsets[] = {0, 0, 12, 0, 7, 12, 7};  // roots, octaves and fifths stay in key
         static const int kLengths[] = {2, 2, 2, 2, 1, 2, 2};
         for (int k = 0; k < 7; ++k)
           music::Bass(mix_, Swung(bar, kSteps[k]), kLengths[k] * kStep * 0.8, root + kOffsets[k], velocity,
@@ -321,16 +324,17 @@ float Sweep(float from, float to, int bar, int first, int bars) {
 // ---- Arrangement: one block per scene slot ---------------------------------------------
 
 void Arrange(Song& s) {
-  // 0-8 s: the pad opens out of the dark; a muted arp; the bell hints at the hook.
+  // 0-8 s: the pad opens out of the dark over a held bass; a muted arp; the bell hints at
+  // the end of the hook.
   for (int bar = 0; bar < 4; ++bar) {
     s.Pad(bar, Sweep(220, 1600, bar, 0, 4), Sweep(220, 1600, bar + 1, 0, 4), 1.3f);
     s.Arp(bar, Sweep(350, 900, bar, 0, 4), 0.8f);
     s.Bass(bar, BassLine::Held, 0.8f);
   }
-  s.BellPhrase(Hook(), 2, 0, 1, 0.55f);
-  s.BellPhrase(Hook(), 3, 2, 3, 0.5f);
+  s.BellPhrase(Hook(), 2, 2, 4, 0.5f);
 
-  // 8-16 s: a soft pulse of kick and hats under off-beat bass; the arp brightens.
+  // 8-16 s: a soft pulse of kick and hats under off-beat bass; the arp brightens and the
+  // bell plays the hook's first half.
   s.Crash(4, 0.6f);
   for (int bar = 4; bar < 8; ++bar) {
     s.Drums(bar, Beat::Pulse);
@@ -338,7 +342,7 @@ void Arrange(Song& s) {
     s.Pad(bar, 1600, 1900);
     s.Arp(bar, Sweep(900, 1800, bar, 4, 4), 0.7f);
   }
-  s.BellPhrase(Hook(), 6, 0, 2, 0.55f);
+  s.BellPhrase(Hook(), 4, 0, 4, 0.55f);
   s.Riser(7, 8);
 
   // 16-20 s: the full beat and rolling bass arrive; a dark first glimpse of the hook.
@@ -439,7 +443,7 @@ void Arrange(Song& s) {
     s.Bass(bar, BassLine::Electro);
     s.Pad(bar, 700, 900, 0.8f);
   }
-  s.BellPhrase(Hook(), 46, 0, 1, 0.6f);
+  s.BellPhrase(Hook(), 46, 1, 2, 0.6f);
   s.Roll(47, 1);
   s.Riser(46, 48);
 
@@ -531,5 +535,12 @@ std::vector<short> RenderSoundtrack(int sampleRate) {
 }
 
 bool WriteSoundtrack(const std::string& path, std::string* error) {
+  // Find out that the file cannot be made before spending seconds on the render.
+  FILE* probe = path.empty() ? nullptr : std::fopen(path.c_str(), "ab");
+  if (!probe) {
+    if (error) *error = "cannot create " + path + ": " + std::strerror(path.empty() ? ENOENT : errno);
+    return false;
+  }
+  std::fclose(probe);
   return EncodeMp3(path, RenderSoundtrack(44100), 44100, 192, error);
 }
