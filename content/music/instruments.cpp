@@ -242,7 +242,7 @@ void Bass(Mix& mix, double time, double seconds, int note, float velocity, const
 
 void Pad(Mix& mix, double time, double seconds, const std::vector<int>& notes, float cutoffFromHz,
          float cutoffToHz, const Placement& place) {
-  const Envelope amp{0.35f, 0.6f, 0.85f, 0.9f};
+  const Envelope amp{0.2f, 0.6f, 0.85f, 0.9f};
   const float gate = static_cast<float>(seconds);
   const float length = amp.Length(gate);
   Voice v(mix, time, length, place);

@@ -71,13 +71,6 @@ TEST(Rng, SameSeedSameSequenceAndValuesInRange) {
   EXPECT_NE(zero.Next(), 0u) << "a zero seed must not lock xorshift at zero";
 }
 
-TEST(NoteHz, TwelveNotesPerOctaveAroundA440) {
-  EXPECT_DOUBLE_EQ(NoteHz(69), 440.0);
-  EXPECT_NEAR(NoteHz(81), 880.0, 1e-9);
-  EXPECT_NEAR(NoteHz(33), 55.0, 1e-9);
-  EXPECT_NEAR(NoteHz(60), 261.6256, 1e-3);
-}
-
 TEST(Oscillator, EachWaveHasItsFrequencyAndStaysBounded) {
   for (Wave wave : {Wave::Sine, Wave::Saw, Wave::Square, Wave::Triangle}) {
     Oscillator osc(wave, kRate, 0.25);
@@ -253,17 +246,4 @@ TEST(SoftLimit, TransparentBelowKneeSmoothAboveAndNeverReachesCeiling) {
   EXPECT_LT(SoftLimit(1e30f, knee, ceiling), ceiling);
   EXPECT_LT(SoftLimit(std::numeric_limits<float>::infinity(), knee, ceiling), ceiling);
   EXPECT_GT(SoftLimit(-std::numeric_limits<float>::infinity(), knee, ceiling), -ceiling);
-}
-
-TEST(PanGains, EqualPowerAcrossTheField) {
-  for (float pan = -1.0f; pan <= 1.0f; pan += 0.125f) {
-    float l, r;
-    PanGains(pan, l, r);
-    EXPECT_NEAR(l * l + r * r, 1.0f, 1e-5f) << "pan " << pan;
-  }
-  float l, r;
-  PanGains(-1.0f, l, r);
-  EXPECT_NEAR(r, 0.0f, 1e-6f);
-  PanGains(3.0f, l, r);
-  EXPECT_NEAR(l, 0.0f, 1e-6f) << "pan beyond the right edge stays at the edge";
 }
