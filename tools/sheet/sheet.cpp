@@ -12,7 +12,7 @@
 #include "effect_3dsplay.h"
 #include "effectsmanager.h"
 #include "main.h"
-#include "png.h"
+#include "images/png.h"
 #include "texturemanager.h"
 
 EffectsManager *effectsManager = NULL;
