@@ -19,9 +19,9 @@ using scenekit::operator*;
 
 namespace {
 
-constexpr int kRungs = 20;
-constexpr float kRungStep = 10;  // height between rungs
-constexpr float kTwistDeg = 18;  // turn from one rung to the next
+constexpr int kRungs = 16;
+constexpr float kRungStep = 12.5f;  // height between rungs
+constexpr float kTwistDeg = 22.5f;  // turn from one rung to the next
 
 // Pops to full size at `frame`: overshoots a beat later, settles the beat after.
 std::vector<Vec3Key> PopIn(int frame)
@@ -40,24 +40,24 @@ void AddLadder(Scene& scene)
     for (int k = 0; k < kRungs; k++) {
         const Vec3 centre{0, 0, 10 + k * kRungStep};
         const float turn = k * kTwistDeg;
-        auto rung = scenekit::Capsule("Rung" + std::to_string(k), {0, 0, 0}, 4.5f, 40, 12, 3,
+        auto rung = scenekit::Capsule("Rung" + std::to_string(k), {0, 0, 0}, 5, 40, 10, 2,
                                       k % 2 ? "PillChrome" : "PillCandy");
         rung.Transform(scenekit::Translation(centre) * scenekit::Rotation({0, 0, 1}, turn) *
                        scenekit::Rotation({0, 1, 0}, 90));
         Motion pop;
         pop.pivot = centre;
         pop.position = {{0, centre}};
-        pop.scale = PopIn(k * 2 - 4);
+        pop.scale = PopIn(k * 5 / 2 - 4);
         scene.AddObject(rung, pop, spin);
         // The two strands: a bead at each end of the rung.
         for (int end = 0; end < 2; end++) {
             const Vec3 bead = OnCircle(centre, 31, turn + end * 180);
-            auto ball = scenekit::Sphere("Bead" + std::to_string(k) + (end ? "b" : "a"), bead, 6,
-                                         10, 5, "BeadGold");
+            auto ball = scenekit::Sphere("Bead" + std::to_string(k) + (end ? "b" : "a"), bead, 6.5f,
+                                         8, 4, "BeadGold");
             Motion beadPop;
             beadPop.pivot = bead;
             beadPop.position = {{0, bead}};
-            beadPop.scale = PopIn(k * 2 - 3);
+            beadPop.scale = PopIn(k * 5 / 2 - 3);
             scene.AddObject(ball, beadPop, spin);
         }
     }
@@ -71,7 +71,7 @@ void AddSwarm(Scene& scene)
     const auto spots = Ring(12, {0, 0, 0}, 75, 15);
     for (size_t i = 0; i < spots.size(); i++) {
         const Vec3 at = spots[i] + Vec3{0, 0, rng.Range(-70, 70)};
-        auto pill = scenekit::Capsule("Pill" + std::to_string(i), {0, 0, 0}, 4, 10, 10, 3,
+        auto pill = scenekit::Capsule("Pill" + std::to_string(i), {0, 0, 0}, 4, 10, 8, 2,
                                       i % 3 == 0 ? "PillChrome" : "PillCandy");
         const Vec3 axis = Normalize(rng.InBox({-1, -1, -1}, {1, 1, 1}) + Vec3{0, 0, 0.3f});
         Motion tumble = Motion::Spin(at, axis, 0, kSlot8, i % 2 ? 540 : -540);
@@ -93,7 +93,10 @@ Scene BuildCapsul()
     auto pool = SkySphere("Pool", {0, 0, 100}, 420, 24, 12, "Pool");
     for (auto& t : pool.texels) t = {t[0] * 4, t[1] * 2};
     scene.AddObject(pool);
-    auto floor = Floor("PoolFloor", {0, 0, -5}, 600, 6, 6, "Pool");
+    // A shallow bowl rather than a flat floor: its sides lean towards the
+    // low camera, so the head light catches them.
+    auto floor = Floor("PoolFloor", {0, 0, -5}, 800, 12, 12, "Pool");
+    for (auto& p : floor.points) p.z += 160 * (p.x * p.x + p.y * p.y) / (400 * 400);
     scene.AddObject(floor);
     AddLadder(scene);
     AddSwarm(scene);
@@ -111,7 +114,7 @@ Scene BuildCapsul()
     AddShowCamera(scene, kSlot8, 2,
                   [](float t) {
                       const float e = EaseInOut(t);
-                      return OnCircle({0, 0, 0}, Lerp(175, 140, e), Lerp(-70, 150, e), Lerp(30, 290, e));
+                      return OnCircle({0, 0, 0}, Lerp(175, 140, e), Lerp(-70, 150, e), Lerp(48, 290, e));
                   },
                   [](float t) { return Vec3{0, 0, Lerp(60, 170, EaseInOut(t))}; }, 50);
     scene.AddLight({"Light01", {200, -150, 300}, {1, 0.8f, 0.9f}}, {});

@@ -27,7 +27,7 @@ constexpr float kOrbit = 270;  // radius of the satellites' ring
 // The knot beats on every beat, harder on the first of each bar.
 void AddCore(Scene& scene)
 {
-    Mesh knot = scenekit::TorusKnot("Knot", {0, 0, 0}, 2, 3, 38, 11, 96, 8, "Molten");
+    Mesh knot = scenekit::TorusKnot("Knot", {0, 0, 0}, 2, 3, 38, 11, 72, 7, "Molten");
     ClearTexels(knot);  // sphere-mapped only
     Motion beat = Motion::Spin(kCore, {0.3f, 0.2f, 1}, 0, kSlot16, 720);
     beat.scale = SampleScale(kSlot16, 1, [](float t) {
@@ -42,13 +42,13 @@ void AddCore(Scene& scene)
 void AddGyroscope(Scene& scene)
 {
     const int outer = scene.AddDummy(Motion::Spin(kCore, {0, 0, 1}, 0, kSlot16, 360));
-    scene.AddObject(scenekit::Torus("RingOuter", {0, 0, 0}, 118, 5, 48, 8, "GoldRing"),
+    scene.AddObject(scenekit::Torus("RingOuter", {0, 0, 0}, 118, 5, 36, 6, "GoldRing"),
                     Motion::Still({0, 0, 0}), outer);
     const int middle = scene.AddDummy(Motion::Spin({0, 0, 0}, {1, 0, 0}, 0, kSlot16, 540), outer);
-    scene.AddObject(scenekit::Torus("RingMiddle", {0, 0, 0}, 98, 4, 44, 8, "ChromeRing"),
+    scene.AddObject(scenekit::Torus("RingMiddle", {0, 0, 0}, 98, 4, 32, 6, "ChromeRing"),
                     Motion::Still({0, 0, 0}), middle);
     const int inner = scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 1, 0}, 0, kSlot16, -720), middle);
-    scene.AddObject(scenekit::Torus("RingInner", {0, 0, 0}, 80, 3.5f, 40, 8, "GoldRing"),
+    scene.AddObject(scenekit::Torus("RingInner", {0, 0, 0}, 80, 3.5f, 28, 6, "GoldRing"),
                     Motion::Still({0, 0, 0}), inner);
 }
 
@@ -79,7 +79,7 @@ void AddSatellites(Scene& scene)
     for (size_t i = 0; i < spots.size(); i++) {
         const std::string name = "Sat" + std::to_string(i);
         Mesh body = i % 2 ? scenekit::Box(name, {0, 0, 0}, {26, 26, 26}, "Plates")
-                          : scenekit::Capsule(name, {0, 0, 0}, 10, 22, 12, 3, "Plates");
+                          : scenekit::Capsule(name, {0, 0, 0}, 10, 22, 8, 2, "Plates");
         scene.AddObject(body, Motion::Spin(spots[i], {1, 1, 0.5f}, 0, kSlot16, i % 2 ? 720 : -720), ring);
     }
 }
@@ -95,6 +95,21 @@ void AddGlows(Scene& scene)
     Motion throb = Motion::Still(kCore - Vec3{0, 0, 2});
     throb.scale = SampleScale(kSlot16, 1, [](float t) { return 0.7f + 0.6f * BeatPulse(t * kSlot16); });
     scene.AddObject(halo, throb, heat);
+
+    // From bar 3 on, a shock ring races out over the lava on every bar;
+    // two rings take turns, each hidden (shrunk to nothing) between its bars.
+    for (int r = 0; r < 2; r++) {
+        Motion wave = Motion::Still({0, 0, 4});
+        auto tiny = Vec3{0.01f, 0.01f, 0.01f};
+        wave.scale = {{0, tiny}};
+        for (int bar = 2 + r; bar < 8; bar += 2) {
+            const int at = bar * kBar;
+            wave.scale.push_back({at, {0.2f, 0.2f, 0.2f}});
+            wave.scale.push_back({at + 14, {4.2f, 4.2f, 4.2f}});
+            wave.scale.push_back({at + 15, tiny});
+        }
+        scene.AddObject(scenes2::NeonRing("zShock" + std::to_string(r), 100, 14, 32, "Shock"), wave, heat);
+    }
 
     const int swirl = scene.AddDummy(Motion::Spin({0, 0, -2}, {0, 0, 1}, 0, kSlot16, 540), heat);
     Rng rng(96);
@@ -141,6 +156,7 @@ Scene BuildT()
     scene.AddMaterial(Material::Glow("HaloGlow", "glow_orange.png"));
     scene.AddMaterial(Material::Glow("Spark", "particle.png"));
     scene.AddMaterial(Material::Glow("Beam", "beam.png"));
+    scene.AddMaterial(Material::Glow("Shock", "glow_orange.png"));
 
     Mesh sky = SkySphere("Sky", {0, 0, 0}, 5000, 24, 12, "Nebula");
     for (auto& t : sky.texels) t = {t[0] * 3, t[1] * 1.5f};

@@ -44,7 +44,7 @@ void AddGates(Scene& scene)
         mount.rotation = {scenes2::FaceAlong(0, scenes2::Tangent(Centre, s))};
         const int base = scene.AddDummy(mount);
         const std::string id = std::to_string(g);
-        auto ring = scenekit::Torus("Gate" + id, {0, 0, 0}, kInnerRadius - 5, 2.5f, 24, 6, "GateSteel");
+        auto ring = scenekit::Torus("Gate" + id, {0, 0, 0}, kInnerRadius - 5, 2.5f, 20, 5, "GateSteel");
         for (int k = 0; k < 4; k++) {
             auto tooth = scenekit::Box("t", {0, 0, 0}, {7, 4, 4}, "GateSteel");
             tooth.Transform(scenekit::Rotation({0, 0, 1}, 90.0f * k + 45) *
@@ -99,7 +99,7 @@ Scene BuildTub2()
     scene.AddMaterial(Material::Glow("Furnace", "glow_orange.png"));
 
     // Runs of panelled bands broken by a rusted one and a hull-plated one.
-    scene.AddObject(scenes2::RibbedTube("Tunnel", Centre, kRadius, kInnerRadius, 16, 60, 3, 0,
+    scene.AddObject(scenes2::RibbedTube("Tunnel", Centre, kRadius, kInnerRadius, 14, 60, 2, 0,
                                         [](int band) {
                                             const int k = band % 6;
                                             return std::string(k < 4 ? "Panels" : k < 5 ? "Rust" : "Hull");
