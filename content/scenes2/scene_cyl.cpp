@@ -26,14 +26,24 @@ constexpr float kFirstY = -200, kStepY = 80;
 constexpr float kShaft = 150;  // height of a column's shaft
 const Vec3 kPillar{0, 520, 0};
 
-// Base, fluted-looking shaft and capital, standing on z = 0 at `foot`.
+// Base, shaft and capital, standing on z = 0 at `foot`.
 Mesh Column(const std::string& name, Vec3 foot, float radius, float shaft, const std::string& stone,
-            const std::string& trim)
+            const std::string& base, const std::string& capital)
 {
-    Mesh column = scenekit::Box(name, foot + Vec3{0, 0, 5}, {radius * 3, radius * 3, 10}, trim);
+    Mesh column = scenekit::Box(name, foot + Vec3{0, 0, 5}, {radius * 3, radius * 3, 10}, base);
     column.Append(scenekit::Cylinder("s", foot + Vec3{0, 0, 10 + shaft / 2}, radius, shaft, 14, stone));
-    column.Append(scenekit::Box("c", foot + Vec3{0, 0, 15 + shaft}, {radius * 3.2f, radius * 3.2f, 10}, trim));
+    column.Append(scenekit::Box("c", foot + Vec3{0, 0, 15 + shaft}, {radius * 3.2f, radius * 3.2f, 10}, capital));
     return column;
+}
+
+// A flash on a capital as its column lands on `frame`.
+void AddLandingFlash(Scene& scene, const std::string& name, Vec3 at, int frame)
+{
+    const Vec3 off{0.01f, 0.01f, 0.01f};
+    Motion flash;
+    flash.position = {{0, at}};
+    flash.scale = {{0, off}, {frame, off}, {frame + 2, {1.3f, 1.3f, 1.3f}}, {frame + 9, off}};
+    scene.AddObject(scenes2::Card(name, 70, {0, -1, 0.2f}, "Flash"), flash);
 }
 
 // Each pair rises out of the floor on its beat, overshooting a little.
@@ -54,7 +64,12 @@ void AddColonnade(Scene& scene)
                                  {beat, foot + Vec3{0, 0, depth}},
                                  {beat + 3, foot + Vec3{0, 0, 6}},
                                  {beat + 5, foot}};
-            scene.AddObject(Column(name, foot, 10, kShaft, "Marble", "GreenMarble"), rise);
+            const bool green = (k + side) % 2 == 1;
+            scene.AddObject(Column(name, foot, 10, kShaft, green ? "GreenMarble" : "Marble", "GreenMarble",
+                                   green ? "Marble" : "GreenMarble"),
+                            rise);
+            AddLandingFlash(scene, "zFlash" + std::to_string(k) + (side ? "R" : "L"),
+                            foot + Vec3{0, -8, kShaft + 26}, k == 0 ? 1 : beat + 3);
         }
     }
     // The beams drop onto the capitals once the last pair is up.
@@ -81,6 +96,13 @@ void AddMonument(Scene& scene)
     pillar.SetMaterial("Chrome");
     ClearTexels(pillar);  // sphere-mapped: no texture coordinates needed
     scene.AddObject(pillar);
+    Motion throb = Motion::Still(kPillar + Vec3{0, 0, 215});
+    throb.scale = SampleScale(kSlot8, 1, [](float t) { return 0.9f + 0.5f * BeatPulse(t * kSlot8); });
+    // Three crossed cards: a glow from every side the camera takes.
+    Mesh glow = scenes2::Card("zOrbGlow", 150, {0, -1, 0}, "OrbGlow");
+    glow.Append(scenes2::Card("g2", 150, {1, 0, 0}, "OrbGlow"));
+    glow.Append(scenes2::Card("g3", 150, {0, 0, 1}, "OrbGlow"));
+    scene.AddObject(glow, throb);
 
     const int ring = scene.AddDummy(Motion::Spin(kPillar + Vec3{0, 0, 12}, {0, 0, 1}, 0, kSlot8, 90));
     const auto spots = Ring(8, {0, 0, 0}, 52, 22.5f);
@@ -92,7 +114,7 @@ void AddMonument(Scene& scene)
         bob.position = SamplePath(kSlot8, kBeat, [=](float t) {
             return spots[i] + Vec3{0, 0, 12 + 12 * std::sin(2 * kPi * (t * 4 + phase))};
         });
-        scene.AddObject(Column("Ring" + std::to_string(i), {0, 0, 0}, 5, 60, "GreenMarble", "Marble"), bob, ring);
+        scene.AddObject(Column("Ring" + std::to_string(i), {0, 0, 0}, 5, 60, "GreenMarble", "Marble", "Marble"), bob, ring);
     }
 }
 
@@ -104,15 +126,17 @@ Scene BuildCyl()
     scene.AddMaterial(Material::Textured("Marble", "marble.png"));
     scene.AddMaterial(Material::Textured("GreenMarble", "marble_green.jpg"));
     scene.AddMaterial(Material::Textured("Stone", "stone.png"));
-    scene.AddMaterial(Material::Textured("Floor", "tiles.png"));
+    scene.AddMaterial(Material::Textured("Floor", "checker.png"));
     scene.AddMaterial(Material::Textured("Sky", "sky.png"));
     scene.AddMaterial(Material::Reflective("Chrome", "gold_env.png"));
+    scene.AddMaterial(Material::Glow("Flash", "sparkle.png"));
+    scene.AddMaterial(Material::Glow("OrbGlow", "glow_orange.png"));
 
     // The sky image covers the upper half; below the horizon it keeps the horizon row.
     Mesh sky = SkySphere("Sky", {0, 150, 0}, 2500, 24, 12, "Sky");
     for (auto& t : sky.texels) t = {t[0] * 2, std::fmax(0.01f, (t[1] - 0.5f) * 2.2f)};
     scene.AddObject(sky);
-    scene.AddObject(Floor("Floor", {0, 150, 0}, 1800, 8, 12, "Floor"));
+    scene.AddObject(Floor("Floor", {0, 150, 0}, 1800, 8, 9, "Floor"));
     AddColonnade(scene);
     AddMonument(scene);
 
