@@ -100,6 +100,15 @@ const char *Describe(LoadOutcome outcome)
     return "?";
 }
 
+LoadOutcome LoadInProcess(const Bytes &bytes)
+{
+    switch (LoadHere(bytes)) {
+    case ChildLoaded: return LoadOutcome::Loaded;
+    case ChildPastEnd: return LoadOutcome::ReadPastEnd;
+    default: return LoadOutcome::Failed;
+    }
+}
+
 LoadOutcome LoadInChild(const Bytes &bytes, int timeLimitSeconds)
 {
     size_t culprit;

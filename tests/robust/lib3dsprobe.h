@@ -26,6 +26,9 @@ inline std::ostream &operator<<(std::ostream &out, LoadOutcome outcome) { return
 // keeps global state that failed loads corrupt, and may crash), evaluates the
 // animation at a few frames and frees it.
 LoadOutcome LoadInChild(const Bytes &bytes, int timeLimitSeconds = 10);
+// The same in this process: Loaded, Failed or ReadPastEnd. After Failed,
+// lib3ds's global state is damaged: later loads may abort.
+LoadOutcome LoadInProcess(const Bytes &bytes);
 // The same for many inputs in one child, which stops at the first that does
 // not load; answers its outcome and sets *culprit to its index (Loaded when
 // all load). One child keeps this fast under sanitizers, where forks are slow.

@@ -1,0 +1,131 @@
+// One input down the show's scene path: the checker, lib3ds, the loader with
+// its materials' images, and display lists drawn in an offscreen context.
+// Built as a libFuzzer target by run.sh, and as a replay program by CMake.
+//
+// Beyond crashes, hangs and sanitizer reports, it aborts when the checker
+// accepts a file that lib3ds then refuses or reads past the end of: the
+// checker has missed something the library trips over.
+#include <GL/gl.h>
+#include <GL/osmesa.h>
+#include <SDL/SDL.h>
+#include <lib3ds/node.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "lib3dsprobe.h"
+#include "load3ds.h"
+#include "main.h"
+#include "scenecheck.h"
+#include "texturemanager.h"
+
+EffectsManager *effectsManager = NULL;
+TextureManager *textureManager = NULL;
+SDL_Surface *surface = NULL;
+Uint32 videoFlags = 0;
+int fullScreen = 1;
+int screenWidth = 640;
+int screenHeight = 480;
+
+// Inputs that played through every picture without ending the process.
+int sceneFuzzPlayed = 0;
+
+namespace {
+
+struct QuitCalled {
+    int status;
+};
+
+const int Width = 64, Height = 48;
+std::vector<unsigned char> frameBuffer(Width * Height * 4);
+
+// Images the fuzzed materials can name: three depths, odd sizes.
+void WriteImages()
+{
+    SDL_Surface *rgb = SDL_CreateRGBSurface(SDL_SWSURFACE, 3, 2, 24, 0xff, 0xff00, 0xff0000, 0);
+    SDL_Surface *palette = SDL_CreateRGBSurface(SDL_SWSURFACE, 5, 3, 8, 0, 0, 0, 0);
+    SDL_Surface *rgba = SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 32, 0xff, 0xff00, 0xff0000, 0xff000000);
+    SDL_FillRect(rgb, NULL, 0x336699);
+    SDL_FillRect(palette, NULL, 7);
+    SDL_FillRect(rgba, NULL, 0x80ffffff);
+    SDL_SaveBMP(rgb, "data/a.bmp");
+    SDL_SaveBMP(palette, "data/b.bmp");
+    SDL_SaveBMP(rgba, "data/c.bmp");
+    SDL_FreeSurface(rgb);
+    SDL_FreeSurface(palette);
+    SDL_FreeSurface(rgba);
+}
+
+void DeleteLists(Lib3dsNode *node)
+{
+    for (; node; node = node->next) {
+        DeleteLists(node->childs);
+        if (node->user.d)
+            glDeleteLists(node->user.d, 1);
+        node->user.d = 0;
+    }
+}
+
+void Play(const std::vector<unsigned char> &bytes)
+{
+    FILE *f = fopen("data/fuzz.3ds", "wb");
+    if (!f || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || fclose(f) != 0)
+        abort();
+    textureManager = new TextureManager();
+    Load3ds *scene = new Load3ds();
+    try {
+        scene->Open("fuzz.3ds");
+        for (int ms : {0, 250, 1234, 119999})
+            scene->Play(ms);
+        glFinish();
+        sceneFuzzPlayed++;
+    } catch (const QuitCalled &) {
+    }
+    if (scene->file)
+        DeleteLists(scene->file->nodes);
+    delete scene;
+    glDeleteTextures(textureManager->textureCount, textureManager->textureIds);
+    delete textureManager;
+    textureManager = NULL;
+}
+
+} // namespace
+
+void Quit(int status, const char *)
+{
+    throw QuitCalled{status};
+}
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    char dir[] = "/tmp/scene-fuzz-XXXXXX";
+    if (!mkdtemp(dir) || chdir(dir) != 0 || mkdir("data", 0755) != 0)
+        abort();
+    WriteImages();
+    OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 8, 0, NULL);
+    if (!context || !OSMesaMakeCurrent(context, frameBuffer.data(), GL_UNSIGNED_BYTE, Width, Height))
+        abort();
+    glViewport(0, 0, Width, Height);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHT0);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const std::vector<unsigned char> bytes(data, data + size);
+    char why[256];
+    if (!Check3dsBuffer(data, size, why, sizeof why))
+        return 0;
+    const robust::LoadOutcome outcome = robust::LoadInProcess(bytes);
+    if (outcome != robust::LoadOutcome::Loaded) {
+        fprintf(stderr, "checker accepted a file that lib3ds %s\n", robust::Describe(outcome));
+        abort();
+    }
+    Play(bytes);
+    return 0;
+}
