@@ -53,16 +53,18 @@ no_camera)
     pass
     ;;
 missing_image)
-    # tor.3ds names its image Tor.PNG: the show looks for the lower-case name.
-    make_data
-    rm "$E2E_RUN/data/tor.png"
-    trip_wire bloc.3ds
+    # end.3ds, the last scene, names its image End.PNG: the show looks for
+    # the lower-case name. Large images make the loading before it long
+    # enough for music started too early to be heard.
+    make_data --image-size 1024
+    rm "$E2E_RUN/data/end.png"
     start_xvfb
     audio=$E2E_DIR/audio.raw
     start_show SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" SDL_DISKAUDIODELAY=186
-    wait_show_exit 20
+    wait_show_exit 30
     expect_status 2
-    expect_stdout "Error : Can't load texture data/tor.png" ""
+    expect_stdout "Error : Can't load texture data/end.png" ""
+    [ -s "$audio" ] || fail "no audio output: the device was not opened"
     expect_silence "$audio"
     pass
     ;;

@@ -51,6 +51,13 @@ trap 'echo "FAIL $E2E_NAME: interrupted or out of time ($E2E_LIMIT s)" >&2; exit
 ) </dev/null >/dev/null 2>&1 &
 WATCHDOG_PID=$!
 
+# No X client may hang a test (xwininfo without a window waits for a click):
+# each gets a few seconds.
+xwininfo() { timeout 5 xwininfo "$@"; }
+xdotool() { timeout 5 xdotool "$@"; }
+import() { timeout 10 import "$@"; }
+convert() { timeout 10 convert "$@"; }
+
 fail() {
     echo "FAIL $E2E_NAME: $*" >&2
     if [ -s "$E2E_RUN/stdout" ]; then
@@ -189,13 +196,16 @@ gl_window() {
     xwininfo -root -tree 2>/dev/null | awk '/^        0x/ { print $1; exit }'
 }
 
+# The top-level window that carries a class hint: the one SDL hands to a
+# window manager.
 managed_window() {
-    xwininfo -root -tree 2>/dev/null | awk '/^     0x.*\("show" "show"\)/ { print $1; exit }'
+    xwininfo -root -tree 2>/dev/null | awk '/^     0x.*\("[^"]+" "[^"]+"\)/ { print $1; exit }'
 }
 
 # Prints one field of xwininfo for a window: width, height, x, y, map,
 # override or parent.
 win_field() {
+    [ -n "$1" ] || return 0
     if [ "$2" = parent ]; then
         xwininfo -children -id "$1" 2>/dev/null | awk '/Parent window id:/ { print $4 }'
         return
@@ -248,14 +258,22 @@ expect_window_state() {
     fail "window: expected '$1', got '$state'"
 }
 
-# Moves the pointer into the drawing window (no window manager gives focus
-# otherwise) and presses a key there.
-press() {
+# Moves the pointer into the middle of the drawing window. Without a window
+# manager the pointer decides the focus, and the show pauses drawing while it
+# has lost the mouse focus.
+pointer_in() {
     local gl x y
     gl=$(gl_window)
+    [ -n "$gl" ] || fail "no window to point at"
     x=$(( $(win_field "$gl" x) + $(win_field "$gl" width) / 2 ))
     y=$(( $(win_field "$gl" y) + $(win_field "$gl" height) / 2 ))
-    xdotool mousemove "$x" "$y" key "$@" || fail "xdotool key $*"
+    xdotool mousemove "$x" "$y" || fail "xdotool mousemove"
+}
+
+# Presses keys in the drawing window.
+press() {
+    pointer_in
+    xdotool key "$@" || fail "xdotool key $*"
 }
 
 # ---- pictures --------------------------------------------------------------
@@ -284,21 +302,27 @@ colour_near() {
 
 is_black() { colour_near "$1" "0 0 0" 8; }
 
-# Waits until the middle of the drawing window shows something; sets
-# FIRST_FRAME_MS to the time it was first seen.
+# Waits until the middle of the drawing window shows something. Sets
+# FIRST_FRAME_MS to when the first look that saw it ended, and
+# NO_FRAME_MS to when the last look that saw nothing began: the show's
+# first frame came between the two.
 wait_first_frame() {
-    local shot=$E2E_DIR/first.png i gl
+    local shot=$E2E_DIR/first.png i gl w h began
     FIRST_FRAME_MS=
+    NO_FRAME_MS=$(now_ms)
     for i in $(seq "${1:-200}"); do
         show_alive || fail "the show ended before its first frame"
+        began=$(now_ms)
         gl=$(gl_window)
-        if [ -n "$gl" ] && import -window "$gl" "$shot" 2>/dev/null; then
-            if ! is_black "$(pixel "$shot" $(( $(win_field "$gl" width) / 2 )) $(( $(win_field "$gl" height) / 2 )))"; then
-                FIRST_FRAME_MS=$(now_ms)
-                return 0
-            fi
+        w=$(win_field "$gl" width)
+        h=$(win_field "$gl" height)
+        if [ -n "$w" ] && [ -n "$h" ] && import -window "$gl" "$shot" 2>/dev/null &&
+            ! is_black "$(pixel "$shot" $(( w / 2 )) $(( h / 2 )))"; then
+            FIRST_FRAME_MS=$(now_ms)
+            return 0
         fi
-        sleep 0.05
+        NO_FRAME_MS=$began
+        sleep 0.02
     done
     fail "the picture stayed black"
 }
@@ -314,11 +338,17 @@ open_show() {
 }
 
 # Prints "r g b" of the middle of the drawing window now.
+# Prints "none" when there is no window to look at.
 centre_colour() {
-    local gl shot=$E2E_DIR/centre.png
+    local gl w h shot=$E2E_DIR/centre.png
     gl=$(gl_window)
-    import -window "$gl" "$shot" 2>/dev/null || { echo "none"; return; }
-    pixel "$shot" $(( $(win_field "$gl" width) / 2 )) $(( $(win_field "$gl" height) / 2 ))
+    w=$(win_field "$gl" width)
+    h=$(win_field "$gl" height)
+    if [ -z "$gl" ] || [ -z "$w" ] || [ -z "$h" ] || ! import -window "$gl" "$shot" 2>/dev/null; then
+        echo none
+        return
+    fi
+    pixel "$shot" $(( w / 2 )) $(( h / 2 ))
 }
 
 # Prints the on-screen colour "r g b" of a test scene.

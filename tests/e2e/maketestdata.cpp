@@ -36,13 +36,13 @@ struct TestScene {
 // show lower-cases it before it opens the file.
 const TestScene kScenes[] = {
     {"_i2.3ds", "i2.png", 8000, 255, 0, 0},       {"c.3ds", "c.png", 8000, 0, 255, 0},
-    {"gl.3ds", "gl.png", 4000, 0, 0, 255},        {"tor.3ds", "Tor.PNG", 4000, 255, 255, 0},
+    {"gl.3ds", "gl.png", 4000, 0, 0, 255},        {"tor.3ds", "tor.png", 4000, 255, 255, 0},
     {"bloc.3ds", "bloc.png", 8000, 0, 255, 255},  {"puz.3ds", "puz.png", 8000, 255, 0, 255},
     {"tri.3ds", "tri.png", 8000, 255, 255, 255},  {"c2.3ds", "c2.png", 8000, 255, 128, 0},
     {"capsul.3ds", "capsul.png", 8000, 128, 0, 255}, {"tub2.3ds", "tub2.png", 8000, 0, 128, 255},
     {"tub.3ds", "tub.png", 8000, 128, 255, 0},    {"_i.3ds", "i.png", 8000, 255, 0, 128},
     {"cyl.3ds", "cyl.png", 8000, 0, 255, 128},    {"t.3ds", "t.png", 16000, 128, 128, 128},
-    {"end.3ds", "end.png", 8000, 255, 128, 128},
+    {"end.3ds", "End.PNG", 8000, 255, 128, 128},
 };
 
 // A quad facing the camera is lit by the head light alone: material ambient

@@ -8,9 +8,11 @@ resize)
     open_show
     press f
     expect_window_state "640x480 windowed"
+    pointer_in
     window=$(managed_window)
     xdotool windowsize "$window" 900 500 || fail "xdotool windowsize"
     expect_window_state "900x500 windowed"
+    pointer_in
     # The picture is drawn over the whole new size: the quad in its middle
     # reaches past where the old 640x480 viewport ended.
     red=$(scene_colour _i2.3ds)
@@ -25,15 +27,20 @@ resize)
         colour=$(pixel "$shot" $spot)
         is_black "$colour" || fail "at $spot of 900x500: expected black, got $colour"
     done
-    # A one-pixel-high window, then a resize report of height 0 (which the X
-    # server itself never sends): the show goes on.
+    # A one-pixel-high window; then resize reports sent as a window manager
+    # would: one that the show follows, and one of height 0, which SDL drops.
     xdotool windowsize "$window" 640 1 || fail "xdotool windowsize"
     expect_window_state "640x1 windowed"
-    "$XCONFIGURE" "$window" 700 0 || fail "xconfigure failed"
+    "$XCONFIGURE" "$window" 700 300 || fail "xconfigure failed"
+    expect_window_state "700x300 windowed"
+    "$XCONFIGURE" "$window" 500 0 || fail "xconfigure failed"
     sleep 0.5
     show_alive || fail "the show died on a resize to height 0"
+    expect_window_state "700x300 windowed"
     xdotool windowsize "$window" 500 400 || fail "xdotool windowsize"
     expect_window_state "500x400 windowed"
+    pointer_in
+    sleep 0.2
     colour=$(centre_colour)
     colour_near "$colour" "$red" || fail "after the resizes: expected $red, got $colour"
     press Escape
@@ -48,6 +55,7 @@ focus)
     start_ms=$FIRST_FRAME_MS
     press f
     expect_window_state "640x480 windowed"
+    pointer_in
     window=$(managed_window)
     xdotool windowunmap "$window" || fail "xdotool windowunmap"
     # Back at show time ~100 s, inside t.3ds's slot (96-112 s).
