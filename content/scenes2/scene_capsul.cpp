@@ -90,7 +90,8 @@ Scene BuildCapsul()
     scene.AddMaterial(Material::Textured("Pool", "caustics.png"));
     scene.AddMaterial(Material::Glow("Shine", "glow_white.png"));
 
-    auto pool = SkySphere("Pool", {0, 0, 100}, 420, 24, 12, "Pool");
+    // Named to draw after the other opaque meshes: what they cover is never shaded.
+    auto pool = SkySphere("ZPool", {0, 0, 100}, 420, 24, 12, "Pool");
     for (auto& t : pool.texels) t = {t[0] * 4, t[1] * 2};
     scene.AddObject(pool);
     // A shallow bowl rather than a flat floor: its sides lean towards the
