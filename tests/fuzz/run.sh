@@ -3,7 +3,7 @@
 #   run.sh SECONDS WORKDIR [SEEDGEN]
 # WORKDIR keeps the build and the growing corpus between runs; SEEDGEN, the
 # robust_fuzzseeds program, writes the seed scenes. The show's own scenes in
-# data/ join the seeds when present. A crash, hang or leak leaves its input
+# data/ join the seeds when present, with its images. A crash, hang or leak leaves its input
 # in tests/fuzz/regressions/, which the replay test runs from then on.
 set -euo pipefail
 
@@ -36,6 +36,7 @@ fi
 [ -n "$seedgen" ] && "$seedgen" "$work/seeds"
 if compgen -G "$root/data/*.3ds" >/dev/null; then
   cp "$root"/data/*.3ds "$work/seeds/"
+  export SCENE_FUZZ_DATA="$root/data"
 fi
 
 # Mesa keeps memory to the end: its leaks are not ours.

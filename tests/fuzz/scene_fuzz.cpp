@@ -9,12 +9,14 @@
 #include <GL/osmesa.h>
 #include <SDL/SDL.h>
 #include <lib3ds/node.h>
+#include <dirent.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
 #include <vector>
 
 #include "lib3dsprobe.h"
@@ -58,6 +60,25 @@ void WriteImages()
     SDL_FreeSurface(rgb);
     SDL_FreeSurface(palette);
     SDL_FreeSurface(rgba);
+}
+
+// The show's own images, when SCENE_FUZZ_DATA names its data directory, so
+// that its scenes among the seeds load their materials and play.
+void LinkShowImages()
+{
+    const char *source = getenv("SCENE_FUZZ_DATA");
+    DIR *dir = source ? opendir(source) : NULL;
+    if (!dir)
+        return;
+    while (dirent *entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name[0] == '.' || name.size() < 4 || name.compare(name.size() - 4, 4, ".3ds") == 0)
+            continue;
+        const std::string target = std::string(source) + "/" + name, link = "data/" + name;
+        if (symlink(target.c_str(), link.c_str()) != 0)
+            fprintf(stderr, "cannot link %s\n", target.c_str());
+    }
+    closedir(dir);
 }
 
 void DeleteLists(Lib3dsNode *node)
@@ -106,6 +127,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     if (!mkdtemp(dir) || chdir(dir) != 0 || mkdir("data", 0755) != 0)
         abort();
     WriteImages();
+    LinkShowImages();
     OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 8, 0, NULL);
     if (!context || !OSMesaMakeCurrent(context, frameBuffer.data(), GL_UNSIGNED_BYTE, Width, Height))
         abort();
