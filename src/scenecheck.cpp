@@ -96,7 +96,7 @@ private:
     const unsigned char *bytes_;
     size_t size_;
 
-    unsigned long materials_ = 0, meshes_ = 0, cameras_ = 0, lights_ = 0;
+    unsigned long materials_ = 0, meshes_ = 0, cameras_ = 0, lights_ = 0;  // records lib3ds keeps sorted
     unsigned long elements_ = 0, views_ = 0, listWork_ = 0;
     std::vector<Node> nodes_;
 
@@ -112,6 +112,9 @@ private:
     bool Leaf(const Chunk &c, size_t n) { return Need(c, c.Data(), n, "its data"); }
     // A terminated string of at most field - 1 characters at *pos; moves past it.
     bool String(const Chunk &c, size_t *pos, size_t field, const char *what);
+    // One more record of a kind: at most MaxListLength of each.
+    bool Count(unsigned long *count, const char *what);
+    // A list that lib3ds builds by sorted insertion, quadratic in its length.
     bool AddList(unsigned long length, const char *what);
 
     template <class Visit> bool Children(const Chunk &parent, size_t from, Visit visit);
@@ -173,6 +176,13 @@ bool Checker::String(const Chunk &c, size_t *pos, size_t field, const char *what
         return FailAt(c, "%s is longer than %zu characters", what, field - 1);
     }
     *pos = static_cast<const unsigned char *>(nul) - bytes_ + 1;
+    return true;
+}
+
+bool Checker::Count(unsigned long *count, const char *what)
+{
+    if (++*count > MaxListLength)
+        return Fail("more than %lu %s", (unsigned long)MaxListLength, what);
     return true;
 }
 
@@ -295,7 +305,8 @@ bool Checker::Mdata(const Chunk &mdata)
 
 bool Checker::Material(const Chunk &material)
 {
-    materials_++;
+    if (!Count(&materials_, "materials"))
+        return false;
     return Children(material, material.Data(), [&](const Chunk &c) {
         switch (c.id) {
         case MAT_NAME: {
@@ -430,7 +441,8 @@ bool Checker::NamedObject(const Chunk &object)
 // is read, through the point list that the last POINT_ARRAY left.
 bool Checker::Mesh(const Chunk &mesh)
 {
-    meshes_++;
+    if (!Count(&meshes_, "meshes"))
+        return false;
     unsigned points = 0;
     unsigned maxPoint = 0;
     bool anyFace = false;
@@ -529,7 +541,8 @@ bool Checker::Faces(const Chunk &faces, unsigned *maxPoint)
 
 bool Checker::Camera(const Chunk &camera)
 {
-    cameras_++;
+    if (!Count(&cameras_, "cameras"))
+        return false;
     if (!Leaf(camera, 32))
         return false;
     return Children(camera, camera.Data() + 32, [&](const Chunk &c) {
@@ -539,7 +552,8 @@ bool Checker::Camera(const Chunk &camera)
 
 bool Checker::Light(const Chunk &light)
 {
-    lights_++;
+    if (!Count(&lights_, "lights"))
+        return false;
     if (!Leaf(light, 12))
         return false;
     return Children(light, light.Data() + 12, [&](const Chunk &c) {
@@ -676,6 +690,8 @@ bool Checker::KeyframerNode(const Chunk &node, unsigned ordinal)
     // Without a header lib3ds leaves the parent id 0, which is easily itself.
     if (headers == 0)
         return FailAt(node, "a keyframer node without header");
+    if (nodes_.size() >= MaxListLength)
+        return FailAt(node, "more than %lu keyframer nodes", (unsigned long)MaxListLength);
     nodes_.push_back(record);
     return true;
 }
