@@ -3,7 +3,7 @@
 # it with real X input. Sourced by the test scripts.
 #
 # Environment (set by CTest): SHOW, MAKETESTDATA, WMCLOSE, CURSORSTATE,
-# XCONFIGURE, PCMLEVELS: paths of the programs.
+# XCONFIGURE, PCMLEVELS, WAITCLOSE: paths of the programs.
 # Every wait is bounded; a watchdog ends the test (and the trap cleans up the
 # show and Xvfb) before CTest's own timeout would.
 
@@ -19,12 +19,17 @@ XVFB_PID=
 SHOW_STATUS=
 SHOW_ARGS=()
 WATCHDOG_PID=
+HELPER_PIDS=()
 mkdir -p "$E2E_RUN/data"
 
 e2e_cleanup() {
     local status=$?
     trap - EXIT TERM INT
     [ -n "$WATCHDOG_PID" ] && kill "$WATCHDOG_PID" 2>/dev/null
+    local pid
+    for pid in "${HELPER_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null
+    done
     if [ -n "$SHOW_PID" ] && kill -0 "$SHOW_PID" 2>/dev/null; then
         kill -KILL "$SHOW_PID" 2>/dev/null
         wait "$SHOW_PID" 2>/dev/null
@@ -180,6 +185,7 @@ expect_stdout_re() {
     local -a lines
     mapfile -t lines <"$E2E_RUN/stdout"
     [ "${#lines[@]}" -eq $# ] || fail "expected $# lines on standard output, got ${#lines[@]}"
+    [ -z "$(tail -c 1 "$E2E_RUN/stdout")" ] || fail "standard output does not end in a newline"
     for pattern in "$@"; do
         line=${lines[$n]}
         [[ $line =~ ^${pattern}$ ]] || fail "line $((n + 1)): '$line' does not match '$pattern'"
@@ -255,6 +261,7 @@ expect_window_state() {
         [ "$state" = "$1" ] && return 0
         sleep 0.1
     done
+    show_alive || fail "window: expected '$1', but the show has ended"
     fail "window: expected '$1', got '$state'"
 }
 

@@ -61,6 +61,7 @@ focus)
     # Back at show time ~100 s, inside t.3ds's slot (96-112 s).
     while [ $(( $(now_ms) - start_ms )) -lt 9800 ]; do sleep 0.05; done
     xdotool windowmap "$window" || fail "xdotool windowmap"
+    show_alive || fail "the show ended while its window was inactive, before show time ~100 s"
     expect_window_state "640x480 windowed"
     sleep 0.15
     colour=$(centre_colour)
