@@ -1,6 +1,8 @@
 /* Preloaded into the real show: logs the time of every buffer swap, so frame
  * times can be measured without touching the program. */
+#ifndef _GNU_SOURCE
 #define _GNU_SOURCE
+#endif
 #include <SDL/SDL.h>
 #include <dlfcn.h>
 #include <stdio.h>

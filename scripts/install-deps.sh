@@ -9,7 +9,7 @@ packages=(
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libosmesa6-dev
   libpng-dev libjpeg-dev libmp3lame-dev libx11-dev libxfixes-dev
   libgtest-dev clang libclang-rt-14-dev
-  xvfb xdotool x11-utils imagemagick faketime mpg123 libmpg123-dev
+  xvfb xdotool x11-utils imagemagick fonts-dejavu-core faketime mpg123 libmpg123-dev
 )
 
 missing=()

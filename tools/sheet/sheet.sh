@@ -15,5 +15,5 @@ for f in "$frames"/*.png; do
   args+=(-label "$scene.3ds  $(awk -v m="$ms" 'BEGIN { printf "%.2f s", m / 1000 }')" "$f")
 done
 mkdir -p "$(dirname "$out")"
-montage "${args[@]}" -tile 6x -geometry +4+4 -background '#202020' -fill white -pointsize 14 "$out"
+montage "${args[@]}" -tile 6x -geometry +4+4 -background '#202020' -fill white -font DejaVu-Sans -pointsize 14 "$out"
 echo "wrote $out"
