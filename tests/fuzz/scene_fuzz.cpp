@@ -81,6 +81,22 @@ void LinkShowImages()
     closedir(dir);
 }
 
+char workDir[] = "/tmp/scene-fuzz-XXXXXX";
+
+void RemoveWorkDir()
+{
+    DIR *dir = opendir("data");
+    while (dirent *entry = dir ? readdir(dir) : NULL) {
+        if (entry->d_name[0] != '.')
+            unlink((std::string("data/") + entry->d_name).c_str());
+    }
+    if (dir)
+        closedir(dir);
+    rmdir("data");
+    if (chdir("/") == 0)
+        rmdir(workDir);
+}
+
 void DeleteLists(Lib3dsNode *node)
 {
     for (; node; node = node->next) {
@@ -123,9 +139,9 @@ void Quit(int status, const char *)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    char dir[] = "/tmp/scene-fuzz-XXXXXX";
-    if (!mkdtemp(dir) || chdir(dir) != 0 || mkdir("data", 0755) != 0)
+    if (!mkdtemp(workDir) || chdir(workDir) != 0 || mkdir("data", 0755) != 0)
         abort();
+    atexit(RemoveWorkDir);
     WriteImages();
     LinkShowImages();
     OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 8, 0, NULL);
