@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build show test test-normal test-asan bench sheet
+.PHONY: all deps build show test test-normal test-asan bench sheet fuzz
 all: build
 
 deps:
@@ -33,3 +33,8 @@ bench: build
 # Contact sheet of the show, rendered offscreen: sheet/sheet.png.
 sheet: build
 	bash tools/sheet/sheet.sh $(BUILD) sheet/sheet.png
+
+# Fuzzes scene loading and drawing: make fuzz FUZZ_SECONDS=600
+FUZZ_SECONDS ?= 60
+fuzz: build
+	bash tests/fuzz/run.sh $(FUZZ_SECONDS) $(BUILD)/fuzz $(BUILD)/tests/fuzz/robust_fuzzseeds
