@@ -2,7 +2,7 @@
 // like a graphic equaliser: a ripple runs out from the middle on every beat,
 // a bigger one on every bar. Chrome cubes tumble above it while the camera
 // cranes up from the floor to look down over the field.
-// Palette: oak, concrete, green marble, rust and gold; brick and flagstones.
+// Palette: gold, glowing lava, green marble, rust and oak; brick and flagstones.
 #include <cmath>
 
 #include "scenes1.h"
@@ -40,7 +40,7 @@ Scene BuildBloc() {
     scene.AddMaterial(Material::Textured("Brick", "brick.png"));
     scene.AddMaterial(Material::Textured("Flagstones", "stone.png"));
     scene.AddMaterial(Material::Textured("Oak", "wood.png"));
-    scene.AddMaterial(Material::Textured("Concrete", "concrete.jpg"));
+    scene.AddMaterial(Material::Textured("Lava", "lava.png"));
     scene.AddMaterial(Material::Textured("Green marble", "marble_green.jpg"));
     scene.AddMaterial(Material::Textured("Rust", "rust.png"));
     scene.AddMaterial(Material::Reflective("Chrome", "gold_env.png"));
@@ -51,7 +51,7 @@ Scene BuildBloc() {
     scene.AddObject(Floor("Floor", {0, 0, 0}, 1600, 8, 8, "Flagstones"));
 
     // The field: blocks stand on their base (pivot at the floor) and scale up.
-    const char* skins[] = {"Chrome", "Green marble", "Rust", "Concrete", "Oak"};
+    const char* skins[] = {"Chrome", "Lava", "Green marble", "Rust", "Oak"};
     const float cell = 46;
     int n = 0;
     for (int j = 0; j < 10; ++j)

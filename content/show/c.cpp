@@ -91,9 +91,9 @@ Scene BuildC() {
     scene.AddObject(sparks, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 40));
 
     // In along the avenue between the middle rows, then up and out.
-    const PathFn camera = Spline({{-640, -420, 240}, {-470, 40, 80}, {-330, 40, 60}, {-170, 40, 60},
+    const PathFn camera = Spline({{-560, -400, 300}, {-470, 40, 80}, {-330, 40, 60}, {-170, 40, 60},
                                   {-60, -60, 240}, {120, -300, 330}, {220, -460, 440}});
-    const PathFn target = Spline({{-200, 40, 20}, {0, 40, 40}, {150, 40, 50}, {200, 40, 40},
+    const PathFn target = Spline({{-150, 0, 0}, {0, 40, 40}, {150, 40, 50}, {200, 40, 40},
                                   {80, 40, 30}, {0, 0, 0}, {0, 0, 0}});
     AddShowCamera(scene, frames, 2, camera, target, 55);
 

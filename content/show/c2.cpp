@@ -65,11 +65,15 @@ Scene BuildC2() {
         scene.AddObject(ring, m);
     }
 
-    // The core: stacked glows up the axis, carrying the arcs, flaring on bars.
+    // The core: glows stacked up the axis, carrying the arcs, flaring on bars.
+    // Two upright crossed cards each: the column is seen from the side.
     Mesh core;
     core.name = "core";
-    for (int k = 0; k < 12; ++k)
-        core.Append(Sprite("core", {0, 0, 60.0f + k * 85}, 150, k == 0 ? "Core" : ""));
+    for (int k = 0; k < 9; ++k) {
+        const Vec3 at{0, 0, 80.0f + k * spacing};
+        core.Append(Card("core", at, 130, 130, {0, -1, 0}, {0, 0, 1}, k == 0 ? "Core" : ""));
+        core.Append(Card("core", at, 130, 130, {1, 0, 0}, {0, 0, 1}, ""));
+    }
     Motion coreMotion;
     coreMotion.scale = SampleScale(frames, 1, [&](float t) {
         const float s = 0.85f + 0.35f * BeatPulse(t * frames, kBar);

@@ -38,6 +38,7 @@ Scene BuildIntro2() {
     scene.AddMaterial(Material::Glow("Star", "particle.png"));
     scene.AddMaterial(Material::Glow("Rim", "flare_ring.png"));
     scene.AddMaterial(Material::Glow("Glint", "sparkle.png"));
+    scene.AddMaterial(Material::Glow("Haze", "glow_magenta.png"));
 
     // The sky: a nebula sphere tiled a few times so its stars stay small.
     Mesh sky = SkySphere("Backdrop", {0, 0, 0}, 4000, 24, 12, "Nebula");
@@ -46,7 +47,7 @@ Scene BuildIntro2() {
 
     const PathFn camera = [](float t) {
         const float e = EaseInOut(t);
-        const float radius = Lerp(760, 240, EaseInOut(t));
+        const float radius = Lerp(620, 240, EaseInOut(t));
         return OnCircle({0, 0, 0}, radius, Lerp(-150, -60, e), Lerp(300, 50, e));
     };
     const PathFn target = [](float t) { return Vec3{0, 0, Lerp(40, 0, EaseOut(t))}; };
@@ -86,7 +87,7 @@ Scene BuildIntro2() {
     const int orbitNode = scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 160), tiltNode);
     int i = 0;
     for (const Vec3& p : Ring(6, {0, 0, 0}, 150, 15)) {
-        Mesh moon = scenekit::Sphere("Moon " + std::to_string(i), {0, 0, 0}, 7 + 2.0f * (i % 3), 16, 8, "Moon chrome");
+        Mesh moon = scenekit::Sphere("Moon " + std::to_string(i), {0, 0, 0}, 7 + 2.0f * (i % 3), 12, 6, "Moon chrome");
         Motion m = Motion::Still(p);
         m.rotation = {{0, {0, 0, 1}, 0}, {frames, {0, 0, 1}, 240.0f + 40 * i}};
         scene.AddObject(moon, m, orbitNode);
@@ -104,6 +105,16 @@ Scene BuildIntro2() {
         stars.Append(Sprite("stars", p, rng.Range(5, 16), n == 0 ? "Star" : ""));
     }
     scene.AddObject(stars, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, -20));
+
+    // A haze behind the planet: named to draw after the sky and before the
+    // planet and rings, which cover it.
+    Motion haze;
+    haze.rotation = FaceCamera(frames, 2, camera, Fixed({0, 0, 0}));
+    // It shrinks as the camera closes in, so that it stays a halo.
+    haze.scale = SampleScale(frames, 1, [&](float t) {
+        return Lerp(1, 0.5f, EaseInOut(t)) * (1 + 0.15f * BeatPulse(t * frames, kBar));
+    });
+    scene.AddObject(Card("Haze", {0, 0, 0}, 400, 400, {0, -1, 0}, {0, 0, 1}, "Haze"), haze);
 
     // A rim of light around the planet, always facing the camera.
     Motion rim;

@@ -30,7 +30,7 @@ Scene BuildTor() {
     scene.AddObject(sky);
 
     // The trefoil, upright, a full turn and a half in four seconds.
-    Mesh knot = scenekit::TorusKnot("Knot", {0, 0, 0}, 2, 3, 46, 11, 180, 10, "Gold");
+    Mesh knot = scenekit::TorusKnot("Knot", {0, 0, 0}, 2, 3, 46, 11, 144, 8, "Gold");
     ClearTexels(knot);
     Motion knotMotion;
     knotMotion.rotation = SampleAngle(frames, 2, {0.3f, 1, 0.2f}, [](float t) { return 540 * t; });
@@ -59,7 +59,7 @@ Scene BuildTor() {
     const int tiltNode = scene.AddDummy(tilt);
     const int orbit = scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, -200), tiltNode);
     for (int k = 0; k < 2; ++k) {
-        Mesh small = scenekit::TorusKnot("Small knot " + std::to_string(k), {0, 0, 0}, 3, 2, 18, 4.5f, 96, 6, "Fire");
+        Mesh small = scenekit::TorusKnot("Small knot " + std::to_string(k), {0, 0, 0}, 3, 2, 18, 4.5f, 72, 5, "Fire");
         ClearTexels(small);
         Motion m = Motion::Spin({k == 0 ? 205.0f : -205.0f, 0, 0}, {0, 1, 0}, 0, frames, 360);
         scene.AddObject(small, m, orbit);

@@ -27,7 +27,7 @@ Scene BuildTri() {
     scene.AddMaterial(Material::Glow("Hot", "glow_magenta.png"));
     scene.AddMaterial(Material::Glow("Cold", "glow_blue.png"));
 
-    scene.AddObject(Floor("Grid", {0, 0, 0}, 6000, 16, 60, "Neon grid"));
+    scene.AddObject(Floor("Grid", {0, 0, 0}, 6000, 16, 30, "Neon grid"));
     Mesh dome = SkySphere("Dome", {0, 0, 0}, 3000, 24, 12, "Neon grid");
     for (auto& t : dome.texels) t = {t[0] * 24, t[1] * 12};
     scene.AddObject(dome);
