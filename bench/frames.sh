@@ -3,10 +3,9 @@
 # per scene, the frame times measured at every buffer swap.
 # Usage: bench/frames.sh [build-dir]   (run from the repository root, with data/ generated)
 set -euo pipefail
-build=${1:-build}
-root=$(pwd)
-show="$root/$build/show"
-shim="$root/$build/bench/libswaptimer.so"
+build=$(realpath "${1:-build}")
+show="$build/show"
+shim="$build/bench/libswaptimer.so"
 [ -x "$show" ] && [ -f "$shim" ] || { echo "build first: $show, $shim" >&2; exit 1; }
 [ -d data ] || { echo "no data/: generate the show first" >&2; exit 1; }
 
