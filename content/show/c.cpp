@@ -55,7 +55,7 @@ Scene BuildC() {
                 chip = scenekit::Box(name, {0, 0, h / 2}, {w, d, h}, skins[rng.Int(4)]);
             }
             Motion m = Motion::Still(at);
-            const int rise = 4 + (3 - ring) * kBeat;  // the middle rises first
+            const int rise = 4 + ring * kBeat;  // the middle rises first
             m.scale = {{0, {1, 1, 0.02f}}, {rise, {1, 1, 0.02f}}, {rise + 3, {1, 1, 1.15f}},
                        {rise + 5, {1, 1, 1}}, {frames, {1, 1, 1}}};
             scene.AddObject(chip, m);

@@ -46,7 +46,7 @@ Scene BuildPuz() {
     scene.AddMaterial(Material::Textured("Marble", "marble.png"));
     scene.AddMaterial(Material::Textured("Green marble", "marble_green.jpg"));
     scene.AddMaterial(Material::Textured("Checker", "checker.png"));
-    scene.AddMaterial(Material::Reflective("Chrome", "chrome_env.png"));
+    scene.AddMaterial(Material::Reflective("Chrome", "ice_env.jpg"));
     scene.AddMaterial(Material::Reflective("Studio", "studio_env.png"));
     scene.AddMaterial(Material::Textured("Tiles", "tiles.png"));
     scene.AddMaterial(Material::Textured("Oak", "wood.png"));
@@ -97,9 +97,10 @@ Scene BuildPuz() {
         const Vec3 from = OnCircle({0, 0, 0}, rng.Range(200, 280), a, rng.Range(40, 180));
         const Vec3 axis = scenekit::Normalize(rng.InBox({-1, -1, -1}, {1, 1, 1}) + Vec3{0, 0, 0.01f});
         const float turns = 180.0f * (1 + rng.Int(2));
+        // Waiting pieces drift down and keep turning until they set off.
         Motion m;
-        m.position = {{0, from}};
-        m.rotation = {{0, axis, turns}};
+        m.position = {{0, from + Vec3{0, 0, 0.8f * leave}}};
+        m.rotation = {{0, axis, turns + 6.0f * leave}};
         if (leave > 0) {
             m.position.push_back({leave, from});
             m.rotation.push_back({leave, axis, turns});
