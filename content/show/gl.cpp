@@ -33,7 +33,7 @@ Scene BuildGl() {
     scene.AddMaterial(Material::Textured("Caustics", "caustics.png"));
     scene.AddMaterial(Material::Reflective("Ice", "ice_env.jpg"));
     scene.AddMaterial(Glass("Glass", "neon_env.png"));
-    scene.AddMaterial(Material::Reflective("Prism", "gold_env.png"));
+    scene.AddMaterial(Material::Reflective("Prism", "sunset_env.png"));
     scene.AddMaterial(Material::Glow("Core", "glow_blue.png"));
     scene.AddMaterial(Material::Glow("Beam", "beam.png"));
     scene.AddMaterial(Material::Glow("Spark", "glow_magenta.png"));
