@@ -22,17 +22,7 @@ const SceneRow SceneList[] = {
 
 } // namespace
 
-// The table starts empty so that the destructor can tell loaded scenes from
-// unwritten entries whatever stage the effect reached.
-Effect_3DSPlay::Effect_3DSPlay() : scenes(), sceneCount(0) {}
-
-Effect_3DSPlay::~Effect_3DSPlay()
-{
-    for (Load3ds *scene : scenes)
-        delete scene;
-}
-
-int Effect_3DSPlay::Init()
+void SetShowGlState()
 {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
@@ -45,8 +35,23 @@ int Effect_3DSPlay::Init()
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glDisable(GL_NORMALIZE);
+    // Only the values: no polygon-offset mode is ever enabled.
     glPolygonOffset(1.0f, 2.0f);
+}
 
+// The table starts empty so that the destructor can tell loaded scenes from
+// unwritten entries whatever stage the effect reached.
+Effect_3DSPlay::Effect_3DSPlay() : scenes(), sceneCount(0) {}
+
+Effect_3DSPlay::~Effect_3DSPlay()
+{
+    for (Load3ds *scene : scenes)
+        delete scene;
+}
+
+int Effect_3DSPlay::Init()
+{
+    SetShowGlState();
     sceneCount = 0;
     for (const SceneRow &row : SceneList) {
         const int i = sceneCount++;

@@ -5,6 +5,10 @@
 
 class Load3ds;
 
+// The show's fixed OpenGL state, set once by Effect_3DSPlay::Init; tools that
+// draw scenes on their own set it the same way.
+void SetShowGlState();
+
 // The show's one effect: the fixed list of scenes, played back to back from
 // show-clock 0; the last one plays on until the show ends.
 class Effect_3DSPlay : public Effect {
