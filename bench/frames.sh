@@ -26,13 +26,19 @@ unset MUSIC_CMD
 SWAPTIMER_LOG="$work/swaps.log" LD_PRELOAD="$shim" "$show" >"$work/out.txt" &
 show_pid=$!
 # F3 as soon as the window exists: the key waits in the queue until the first
-# pass of the loop, before the first frame of the show.
+# pass of the loop, before the first frame of the show. Without a window
+# manager the pointer gives the focus, and the show draws only with it.
 for _ in $(seq 200); do
   wid=$(xdotool search --onlyvisible --pid "$show_pid" 2>/dev/null | head -1 || true)
   [ -n "$wid" ] && break
   sleep 0.05
 done
-[ -n "$wid" ] && xdotool key --window "$wid" F3
+[ -n "$wid" ] || { echo "no window" >&2; exit 1; }
+xdotool mousemove 320 240 key F3
+sleep 1
+xdotool mousemove 512 384
+size=$(xwininfo -root -tree | grep -c '"show".*1024x768' || true)
+[ "$size" -ge 1 ] || echo "warning: the window did not become 1024x768" >&2
 wait "$show_pid" || { echo "show failed:"; cat "$work/out.txt"; exit 1; }
 
 # Scene slots on the show clock (ms), in show order.
