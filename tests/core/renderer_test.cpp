@@ -137,6 +137,10 @@ TEST_F(RendererTest, HeadLightFollowsTheCamera)
     scene.AddObject(coretest::FacingSquare("Square", {0, 0, 0}, 30, "W"));
     SaveScene(scene, "light.3ds");
     auto opened = Open("light.3ds");
+    const GLfloat elsewhere[4] = {1, 0, 0, 0};
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glLightfv(GL_LIGHT0, GL_POSITION, elsewhere);
     Draw(opened.get(), 0);
     // (0, -1, 0, 0) given under the -90 degree turn: (0, 0, 1, 0) in eye space.
     GLfloat position[4];
@@ -308,6 +312,60 @@ TEST_F(RendererTest, TransparencyAddsUnlitAndIgnoresDepthThenOpaqueFacesRestoreT
     // The lists replay the same state changes in every later picture.
     const Image again = Draw(opened.get(), 0);
     EXPECT_TRUE(again.rgb == picture.rgb) << "the second picture differs from the first";
+}
+
+TEST_F(RendererTest, EveryPictureStartsWithBlendingOffLightingCullingAndDepthOn)
+{
+    WriteSolidImage("red.png", Red);
+    WriteSolidImage("green.png", Green);
+    Scene scene;
+    coretest::AddCamera(&scene, Eye, Origin);
+    scene.AddMaterial(Painted("R", "red.png"));
+    scene.AddMaterial(Painted("G", "green.png"));
+    scene.AddMaterial(Glow("Glow", "green.png", 0.5f));
+    // A near square over a far one (depth), a square facing away (culling),
+    // all lit; the last node leaves blending on after its list.
+    scene.AddObject(coretest::FacingSquare("A_Near", {0, -20, 0}, 20, "R"));
+    scene.AddObject(coretest::FacingSquare("B_Far", {0, 20, 0}, 40, "G"));
+    Mesh away = coretest::FacingSquare("C_Away", {0, 0, 0}, 20, "G");
+    away.Transform(scenekit::Translation({-35, 0, 20}) * scenekit::Rotation({0, 0, 1}, 180));
+    scene.AddObject(away);
+    scene.AddObject(coretest::FacingSquare("D_Glow", {35, 0, -25}, 10, "Glow"));
+    SaveScene(scene, "state.3ds");
+    auto opened = Open("state.3ds");
+    const Image first = Draw(opened.get(), 0);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND)) << "the last list left blending on";
+    EXPECT_COLOUR(Lit(Red), ColourAt(first, {0, 0, 0}), 3);
+    EXPECT_EQ(Black, ColourAt(first, {-35, 0, 20}));
+
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    const Image second = Draw(opened.get(), 0);
+    EXPECT_TRUE(second.rgb == first.rgb) << "a picture depends on the state left before it";
+}
+
+TEST_F(RendererTest, FacesOfOneMeshBindTheirOwnTextures)
+{
+    WriteSolidImage("red.png", Red);
+    WriteSolidImage("green.png", Green);
+    Scene scene;
+    coretest::AddCamera(&scene, Eye, Origin);
+    scene.AddMaterial(Painted("R", "red.png"));
+    scene.AddMaterial(Painted("G", "green.png"));
+    Mesh square = coretest::FacingSquare("Square", {0, 0, 0}, 40, "R");
+    ASSERT_EQ(2u, square.faces.size());
+    square.faces[1].material = "G";
+    scene.AddObject(square);
+    SaveScene(scene, "two.3ds");
+    auto opened = Open("two.3ds");
+    const Image picture = Draw(opened.get(), 0);
+    for (int f = 0; f < 2; f++) {
+        Vec3 centroid;
+        for (unsigned p : square.faces[f].points)
+            centroid = centroid + square.points[p] * (1.0f / 3);
+        EXPECT_COLOUR(Lit(f == 0 ? Red : Green), ColourAt(picture, centroid), 3) << "face " << f;
+    }
 }
 
 TEST_F(RendererTest, TransparentFacesAreDrawnFromBothSides)
