@@ -34,22 +34,6 @@ ScreenPoint Project(Vec3 point, Vec3 eye, Vec3 target, float fovDeg, int width, 
     return {(ndcX + 1) / 2 * width, (1 - ndcY) / 2 * height};
 }
 
-void SetShowGlState()
-{
-    glClearColor(0, 0, 0, 1);
-    glEnable(GL_TEXTURE_2D);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHT1);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glDisable(GL_NORMALIZE);
-    glPolygonOffset(1, 2);
-}
-
 Lib3dsNode *FindNode(Lib3dsFile *file, const char *name, Lib3dsNodeTypes type)
 {
     return lib3ds_file_node_by_name(file, name, type);

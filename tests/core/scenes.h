@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "effect_3dsplay.h"
 #include "load3ds.h"
 #include "scenekit.h"
 #include "showfixture.h"
@@ -37,8 +38,6 @@ struct ScreenPoint {
 };
 ScreenPoint Project(Vec3 point, Vec3 eye, Vec3 target, float fovDeg, int width, int height);
 
-// The fixed GL state the show's effect sets once for all drawing.
-void SetShowGlState();
 // The node of this name and type, or null.
 Lib3dsNode *FindNode(Lib3dsFile *file, const char *name, Lib3dsNodeTypes type);
 
