@@ -10,12 +10,6 @@ trip_wire() {
     mkfifo "$E2E_RUN/data/$1" || fail "mkfifo"
 }
 
-# The disk audio output holds nothing but silence (or is absent).
-expect_silence() {
-    [ -e "$1" ] || return 0
-    cmp -s -n "$(stat -c %s "$1")" "$1" /dev/zero || fail "music was played"
-}
-
 case ${1:-} in
 no_music)
     make_data
@@ -69,6 +63,9 @@ missing_image)
     pass
     ;;
 no_audio)
+    # With no driver named SDL tries PulseAudio, whose client library makes
+    # a pulse-* directory in /tmp while it looks for a server.
+    E2E_TMP_ALLOWED='pulse-*'
     make_data
     start_xvfb
     # No driver named, then one that does not exist: no device either way.
@@ -114,6 +111,42 @@ key_mode)
     wait_show_exit 10
     expect_status 1
     expect_stdout_re "Video mode set failed : .+" ""
+    pass
+    ;;
+no_glx)
+    # An X server without OpenGL: SDL finds no GLX visual for the mode.
+    make_data
+    start_xvfb 1280x1024x24 -extension GLX
+    audio=$E2E_DIR/audio.raw
+    start_show SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" SDL_DISKAUDIODELAY=186
+    wait_show_exit 20
+    expect_status 1
+    expect_stdout "Video mode set failed : Couldn't find matching GLX visual" ""
+    [ ! -e "$audio" ] || fail "the audio device was opened"
+    pass
+    ;;
+unreadable_data)
+    # Root reads any file, so the show runs as nobody; Xvfb, started without
+    # authorisation, takes its connection. First, as a control, the same
+    # user plays the readable data.
+    make_data
+    chmod 755 "$E2E_DIR" "$E2E_RUN"
+    start_xvfb
+    start_show --user nobody
+    wait_window
+    [ "$(ps -o user= -p "$SHOW_PID")" = nobody ] || fail "the show does not run as nobody"
+    wait_first_frame
+    press Escape
+    wait_show_exit 10
+    expect_status 0
+    expect_stdout "d'Oh!"
+    # The music is the first file the show reads.
+    chmod 000 "$E2E_RUN/data"
+    start_show --user nobody
+    wait_show_exit 20
+    chmod 755 "$E2E_RUN/data"
+    expect_status 1
+    expect_stdout "Couldn't load music : data/2minute.mp3 Couldn't open 'data/2minute.mp3'" ""
     pass
     ;;
 *)

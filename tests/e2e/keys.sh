@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The viewer's keys: F1-F3 set the resolution, f toggles full screen.
+# The viewer's keys: F1-F3 set the resolution, f toggles full screen; a held
+# key repeats.
 . "$(dirname "$0")/lib.sh"
 
 expect_cursor() {
@@ -77,6 +78,54 @@ toggle)
     expect_status 0
     expect_stdout "d'Oh!"
     pass
+    ;;
+held_f)
+    # On a screen the size of the mode the window covers the same spot in
+    # both states, so the pointer, and with it the focus, stays on it.
+    make_data
+    start_xvfb 640x480x24
+    keys=$E2E_DIR/keys
+    start_show LD_PRELOAD="$KEYPROBE" KEYPROBE_LOG="$keys"
+    wait_window
+    wait_first_frame
+    pointer_in
+    # Key repeat is on: a held key that changes nothing repeats after
+    # 100 ms, then every 30 ms (at most once per loop pass).
+    xdotool keydown g && sleep 1 && xdotool keyup g || fail "xdotool keydown g"
+    sleep 0.3
+    awk '$1 == 103 { print $2 }' "$keys" >"$E2E_DIR/g"
+    downs=$(wc -l <"$E2E_DIR/g")
+    [ "$downs" -ge 8 ] || fail "g held 1 s: $downs key-downs, expected the press and its repeats"
+    first_gap=$(awk 'NR == 1 { a = $1 } NR == 2 { print $1 - a }' "$E2E_DIR/g")
+    [ "$first_gap" -ge 100 ] || fail "g held: first repeat after $first_gap ms, expected 100 ms or more"
+    mean_gap=$(awk 'NR == 2 { a = $1 } { b = $1 } END { print int((b - a) / (NR - 2)) }' "$E2E_DIR/g")
+    [ "$mean_gap" -ge 28 ] || fail "g held: repeats every $mean_gap ms, expected 30 ms or more"
+    # A held f toggles once per key-down: whatever the number that reaches
+    # the show, the window and the cursor agree with its parity. Twice:
+    # from full screen, then from wherever that left it.
+    toggles=0
+    for hold in 1 2; do
+        xdotool keydown f && sleep 1 && xdotool keyup f || fail "xdotool keydown f"
+        sleep 0.5
+        show_alive || fail "the show died with f held"
+        toggles=$(awk '$1 == 102' "$keys" | wc -l)
+        [ "$toggles" -ge "$hold" ] || fail "f held: no key-down reached the show"
+        if [ $((toggles % 2)) -eq 0 ]; then
+            expect_window_state "640x480 fullscreen"
+            expect_cursor hidden
+        else
+            expect_window_state "640x480 windowed"
+            expect_cursor visible
+        fi
+        pointer_in
+        frames=$(count_frames 1)
+        [ "$frames" -ge 3 ] || fail "after f was held: $frames frames drawn in 1 s"
+    done
+    press Escape
+    wait_show_exit 10
+    expect_status 0
+    expect_stdout "d'Oh!"
+    pass "g: $downs key-downs in 1 s, first gap $first_gap ms, then $mean_gap ms; f: $toggles key-downs in two holds"
     ;;
 *)
     fail "unknown case '${1:-}'"

@@ -3,24 +3,33 @@
 # it with real X input. Sourced by the test scripts.
 #
 # Environment (set by CTest): SHOW, MAKETESTDATA, WMCLOSE, CURSORSTATE,
-# XCONFIGURE, PCMLEVELS, WAITCLOSE: paths of the programs.
+# XCONFIGURE, PCMLEVELS, WAITCLOSE, FRAMEWATCH, KEYPROBE: paths of the
+# programs; E2E_TMP: where the test directories go (default $TMPDIR or /tmp).
 # Every wait is bounded; a watchdog ends the test (and the trap cleans up the
-# show and Xvfb) before CTest's own timeout would.
+# show and Xvfb) before CTest's own timeout would. A passing test has also
+# checked that the show left nothing behind (see expect_nothing_left).
 
 set -u
 set -o pipefail
 
 E2E_NAME=${E2E_NAME:-$(basename "$0" .sh)${1:+.$1}}
 E2E_LIMIT=${E2E_LIMIT:-50}
-E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/e2e.XXXXXX")
+E2E_ROOT=${E2E_TMP:-${TMPDIR:-/tmp}}
+mkdir -p "$E2E_ROOT"
+E2E_DIR=$(mktemp -d "$E2E_ROOT/e2e.XXXXXX")
 E2E_RUN=$E2E_DIR/run
+# The show's temporary directory; also its /tmp and /var/tmp where it can
+# have private ones (see start_show).
+E2E_SHOWTMP=$E2E_DIR/showtmp
 SHOW_PID=
 XVFB_PID=
 SHOW_STATUS=
 SHOW_ARGS=()
 WATCHDOG_PID=
 HELPER_PIDS=()
-mkdir -p "$E2E_RUN/data"
+mkdir -p "$E2E_RUN/data" "$E2E_SHOWTMP"
+# Any user the show may run as can write there.
+chmod 1777 "$E2E_SHOWTMP"
 
 e2e_cleanup() {
     local status=$?
@@ -34,6 +43,10 @@ e2e_cleanup() {
         kill -KILL "$SHOW_PID" 2>/dev/null
         wait "$SHOW_PID" 2>/dev/null
     fi
+    # Whatever the show started and left.
+    for pid in $(tagged_processes); do
+        kill -KILL "$pid" 2>/dev/null
+    done
     if [ -n "$XVFB_PID" ]; then
         kill -TERM "$XVFB_PID" 2>/dev/null
         wait "$XVFB_PID" 2>/dev/null
@@ -77,6 +90,7 @@ fail() {
 }
 
 pass() {
+    expect_nothing_left
     echo "PASS $E2E_NAME${*:+: $*}"
     exit 0
 }
@@ -97,9 +111,10 @@ scene_info() {
 
 # ---- X server --------------------------------------------------------------
 
+# Starts an Xvfb of the given screen size; more arguments go to Xvfb.
 start_xvfb() {
     local size=${1:-1280x1024x24}
-    Xvfb -displayfd 5 -screen 0 "$size" -nolisten tcp -noreset \
+    Xvfb -displayfd 5 -screen 0 "$size" -nolisten tcp -noreset "${@:2}" \
         5>"$E2E_DIR/display" >"$E2E_DIR/xvfb.log" 2>&1 &
     XVFB_PID=$!
     local i
@@ -112,15 +127,50 @@ start_xvfb() {
     export DISPLAY=:$(head -n 1 "$E2E_DIR/display")
 }
 
+# Ends the Xvfb as the exit trap does, and checks that it went with its lock
+# file and socket. Another test's Xvfb may take the display number at once:
+# a lock file holding another pid is not ours.
+stop_xvfb() {
+    [ -n "$XVFB_PID" ] || return 0
+    local pid=$XVFB_PID number=${DISPLAY#:} lock owner
+    kill -TERM "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    XVFB_PID=
+    kill -0 "$pid" 2>/dev/null && fail "Xvfb (pid $pid) still runs after TERM"
+    lock=/tmp/.X$number-lock
+    owner=$(tr -d ' ' <"$lock" 2>/dev/null)
+    [ "$owner" = "$pid" ] && fail "Xvfb left its lock file $lock"
+    if [ -z "$owner" ] && [ -e "/tmp/.X11-unix/X$number" ]; then
+        fail "Xvfb left its socket /tmp/.X11-unix/X$number"
+    fi
+    return 0
+}
+
 # ---- the show --------------------------------------------------------------
+
+# Succeeds when the show can get a /tmp and /var/tmp of its own: a private
+# mount namespace (root) and test directories outside both.
+private_tmp_possible() {
+    local real
+    real=$(realpath "$E2E_DIR")
+    case $real/ in
+    /tmp/* | /var/tmp/*) return 1 ;;
+    esac
+    unshare --mount --propagation private true 2>/dev/null
+}
 
 # Starts the show in the run directory with stdout and stderr to files, the
 # x11 video driver, the dummy audio driver and no MUSIC_CMD. Options, first:
 # "--speed N" runs its clock N times faster (libfaketime preloaded into the
 # show itself, so that SHOW_PID is the show); "--unset VAR" removes VAR from
-# its environment. Then VAR=value settings.
+# its environment; "--user NAME" runs it as that user. Then VAR=value
+# settings.
+# Whatever the show writes to a temporary directory lands in E2E_SHOWTMP: its
+# TMPDIR, and where possible its /tmp and /var/tmp (bind mounts in a mount
+# namespace of its own; X clients reach Xvfb through its abstract socket).
+# E2E_TAG in its environment marks the show and anything it starts.
 start_show() {
-    local -a settings=(SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy) unset=(-u MUSIC_CMD)
+    local -a settings=(SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy) unset=(-u MUSIC_CMD) as=() wrap=()
     local lib
     while [ $# -gt 0 ]; do
         case $1 in
@@ -132,6 +182,10 @@ start_show() {
             ;;
         --unset)
             unset+=(-u "$2")
+            shift 2
+            ;;
+        --user)
+            as=(setpriv --reuid="$2" --regid="$(id -g "$2")" --clear-groups)
             shift 2
             ;;
         *)
@@ -148,8 +202,51 @@ start_show() {
         done
         kept+=("$s")
     done
-    (cd "$E2E_RUN" && exec env "${unset[@]}" "${kept[@]}" "$@" "$SHOW" "${SHOW_ARGS[@]}" >stdout 2>stderr) &
+    if private_tmp_possible; then
+        wrap=(unshare --mount --propagation private
+            sh -c 'mount --bind "$0" /tmp && mount --bind "$0" /var/tmp && exec "$@"' "$E2E_SHOWTMP")
+    fi
+    find "$E2E_RUN" ! -path "$E2E_RUN/stdout" ! -path "$E2E_RUN/stderr" | sort >"$E2E_DIR/before"
+    (cd "$E2E_RUN" && exec "${wrap[@]}" env "${unset[@]}" E2E_TAG="$E2E_DIR" TMPDIR="$E2E_SHOWTMP" \
+        "${kept[@]}" "$@" "${as[@]}" "$SHOW" "${SHOW_ARGS[@]}" >stdout 2>stderr) &
     SHOW_PID=$!
+}
+
+# Pids of the live processes that carry this test's tag: the show and
+# whatever it started.
+tagged_processes() {
+    grep -lzx "E2E_TAG=$E2E_DIR" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3
+}
+
+# The show has ended and left nothing behind: no process of its own (after a
+# short grace for one being reaped), no file in its temporary directories,
+# no new file in the run directory but its output. E2E_TMP_ALLOWED may name
+# (as a glob) one entry of its temporary directory that a library is known to
+# leave. Then ends the Xvfb and checks that it went.
+expect_nothing_left() {
+    local i pids left
+    if [ -n "$SHOW_PID" ]; then
+        show_alive && fail "the show still runs"
+        wait "$SHOW_PID" 2>/dev/null
+        SHOW_PID=
+    fi
+    for i in $(seq 20); do
+        pids=$(tagged_processes)
+        [ -z "$pids" ] && break
+        sleep 0.05
+    done
+    [ -z "$pids" ] || fail "left running after the show: $(ps -o pid=,ppid=,args= -p "$(echo $pids | tr ' ' ,)")"
+    local -a allowed=()
+    [ -n "${E2E_TMP_ALLOWED:-}" ] &&
+        allowed=(! -path "$E2E_SHOWTMP/$E2E_TMP_ALLOWED" ! -path "$E2E_SHOWTMP/$E2E_TMP_ALLOWED/*")
+    left=$(find "$E2E_SHOWTMP" -mindepth 1 "${allowed[@]}" | head -n 5)
+    [ -z "$left" ] || fail "the show left temporary files: $left"
+    if [ -e "$E2E_DIR/before" ]; then
+        left=$(find "$E2E_RUN" ! -path "$E2E_RUN/stdout" ! -path "$E2E_RUN/stderr" | sort |
+            comm -13 "$E2E_DIR/before" - | head -n 5)
+        [ -z "$left" ] || fail "the show wrote files in its directory: $left"
+    fi
+    stop_xvfb
 }
 
 show_alive() { kill -0 "$SHOW_PID" 2>/dev/null; }
@@ -191,6 +288,12 @@ expect_stdout_re() {
         [[ $line =~ ^${pattern}$ ]] || fail "line $((n + 1)): '$line' does not match '$pattern'"
         n=$((n + 1))
     done
+}
+
+# The disk audio output holds nothing but silence (or is absent).
+expect_silence() {
+    [ -e "$1" ] || return 0
+    cmp -s -n "$(stat -c %s "$1")" "$1" /dev/zero || fail "music was played"
 }
 
 # ---- the show's windows ----------------------------------------------------
@@ -281,6 +384,13 @@ pointer_in() {
 press() {
     pointer_in
     xdotool key "$@" || fail "xdotool key $*"
+}
+
+# Prints how many frames the drawing window shows in $1 seconds.
+count_frames() {
+    local frames=$E2E_DIR/framecount
+    "$FRAMEWATCH" "$(gl_window)" "$1" >"$frames" || fail "framewatch failed"
+    grep -c '^frame ' "$frames"
 }
 
 # ---- pictures --------------------------------------------------------------
