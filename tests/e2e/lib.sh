@@ -149,13 +149,16 @@ stop_xvfb() {
 # ---- the show --------------------------------------------------------------
 
 # Succeeds when the show can get a /tmp and /var/tmp of its own: a private
-# mount namespace (root) and test directories outside both.
+# mount namespace (root), and the test directory and the programs that the
+# show runs or loads outside both, where it still sees them.
 private_tmp_possible() {
-    local real
-    real=$(realpath "$E2E_DIR")
-    case $real/ in
-    /tmp/* | /var/tmp/*) return 1 ;;
-    esac
+    local path real
+    for path in "$E2E_DIR" "$SHOW" "${KEYPROBE:-/}"; do
+        real=$(realpath "$path")
+        case $real/ in
+        /tmp/* | /var/tmp/*) return 1 ;;
+        esac
+    done
     unshare --mount --propagation private true 2>/dev/null
 }
 
