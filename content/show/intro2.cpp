@@ -98,7 +98,7 @@ Scene BuildIntro2() {
     Rng rng(2);
     Mesh stars;
     stars.name = "stars";
-    for (int n = 0; n < 90; ++n) {
+    for (int n = 0; n < 60; ++n) {
         const float a = rng.Range(0, 360), b = rng.Range(-60, 60), r = rng.Range(220, 1200);
         const float rad = b * kPi / 180;
         Vec3 p = OnCircle({0, 0, 0}, r * std::cos(rad), a, r * std::sin(rad));

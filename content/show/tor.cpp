@@ -25,12 +25,13 @@ Scene BuildTor() {
     scene.AddMaterial(Material::Textured("Plasma", "plasma.png"));
     scene.AddMaterial(Material::Glow("Ember", "glow_orange.png"));
 
-    Mesh sky = SkySphere("Backdrop", {0, 0, 0}, 1500, 24, 12, "Lava");
+    // Named to draw after the solids, so the pixels they cover are not shaded twice.
+    Mesh sky = SkySphere("ZBackdrop", {0, 0, 0}, 1500, 24, 12, "Lava");
     for (auto& t : sky.texels) t = {t[0] * 10, t[1] * 5};
     scene.AddObject(sky);
 
     // The trefoil, upright, a full turn and a half in four seconds.
-    Mesh knot = scenekit::TorusKnot("Knot", {0, 0, 0}, 2, 3, 46, 11, 144, 8, "Gold");
+    Mesh knot = scenekit::TorusKnot("Knot", {0, 0, 0}, 2, 3, 46, 11, 120, 7, "Gold");
     ClearTexels(knot);
     Motion knotMotion;
     knotMotion.rotation = SampleAngle(frames, 2, {0.3f, 1, 0.2f}, [](float t) { return 540 * t; });
@@ -41,7 +42,7 @@ Scene BuildTor() {
     const int ring = scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 90));
     int i = 0;
     for (const Vec3& p : Ring(8, {0, 0, 0}, 140, 0)) {
-        Mesh torus = scenekit::Torus("Torus " + std::to_string(i), {0, 0, 0}, 20, 6, 24, 8, "Plasma");
+        Mesh torus = scenekit::Torus("Torus " + std::to_string(i), {0, 0, 0}, 20, 6, 20, 7, "Plasma");
         for (auto& t : torus.texels) t = {t[0] * 2, t[1]};
         // Stands facing the centre, and rolls about the radial axis.
         const Vec3 radial = scenekit::Normalize(p);
@@ -59,7 +60,7 @@ Scene BuildTor() {
     const int tiltNode = scene.AddDummy(tilt);
     const int orbit = scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, -200), tiltNode);
     for (int k = 0; k < 2; ++k) {
-        Mesh small = scenekit::TorusKnot("Small knot " + std::to_string(k), {0, 0, 0}, 3, 2, 18, 4.5f, 72, 5, "Fire");
+        Mesh small = scenekit::TorusKnot("Small knot " + std::to_string(k), {0, 0, 0}, 3, 2, 18, 4.5f, 60, 5, "Fire");
         ClearTexels(small);
         Motion m = Motion::Spin({k == 0 ? 205.0f : -205.0f, 0, 0}, {0, 1, 0}, 0, frames, 360);
         scene.AddObject(small, m, orbit);
@@ -68,7 +69,7 @@ Scene BuildTor() {
     Rng rng(7);
     Mesh embers;
     embers.name = "embers";
-    for (int k = 0; k < 50; ++k) {
+    for (int k = 0; k < 36; ++k) {
         const float a = rng.Range(0, 360), r = rng.Range(60, 260);
         embers.Append(Sprite("embers", OnCircle({0, 0, 0}, r, a, rng.Range(-90, 90)), rng.Range(5, 14),
                              k == 0 ? "Ember" : ""));
