@@ -114,12 +114,12 @@ Scene BuildIntro2() {
     haze.scale = SampleScale(frames, 1, [&](float t) {
         return Lerp(1, 0.5f, EaseInOut(t)) * (1 + 0.15f * BeatPulse(t * frames, kBar));
     });
-    scene.AddObject(Card("Haze", {0, 0, 0}, 400, 400, {0, -1, 0}, {0, 0, 1}, "Haze"), haze);
+    scene.AddObject(GlowCard("Haze", {0, 0, 0}, 400, {0, -1, 0}, {0, 0, 1}, "Haze"), haze);
 
     // A rim of light around the planet, always facing the camera.
     Motion rim;
     rim.rotation = FaceCamera(frames, 2, camera, Fixed({0, 0, 0}));
-    scene.AddObject(Card("rim", {0, 0, 0}, 150, 150, {0, -1, 0}, {0, 0, 1}, "Rim"), rim);
+    scene.AddObject(GlowCard("rim", {0, 0, 0}, 150, {0, -1, 0}, {0, 0, 1}, "Rim"), rim);
 
     // Glints riding on the outer ring, flashing on the beats.
     for (int k = 0; k < 2; ++k) {

@@ -24,6 +24,10 @@ Mesh Card(const std::string& name, Vec3 center, float width, float height, Vec3 
           const std::string& material);
 // Three crossed squares of edge `size` around `center` (XY, XZ, YZ planes): a
 // glow that reads as a round light from any side.
+// A square glow card of edge `size` cut to a 12-gon round its inscribed
+// circle: for round glow images, black beyond that circle.
+Mesh GlowCard(const std::string& name, Vec3 center, float size, Vec3 normal, Vec3 up,
+              const std::string& material);
 Mesh Sprite(const std::string& name, Vec3 center, float size, const std::string& material);
 // Rotation keys that turn a card facing -Y (Card with normal {0,-1,0}) to face
 // the camera, for a node at position(t) seen from camera(t), t in [0,1].
