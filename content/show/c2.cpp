@@ -31,10 +31,11 @@ Scene BuildC2() {
     scene.AddMaterial(Material::Glow("Arc", "beam.png"));
     scene.AddMaterial(Material::Glow("Spark", "particle.png"));
 
-    // The hall: a tube seen from inside, closed by a deck and a roof.
-    scene.AddObject(scenekit::Tube("Hall", {0, 0, hallHeight / 2}, hallRadius, hallHeight, 24, 6, 5, "Hull"));
-    scene.AddObject(Floor("Deck", {0, 0, 0}, 2 * hallRadius + 40, 6, 6, "Deck"));
-    Mesh roof = Floor("Roof", {0, 0, hallHeight}, 2 * hallRadius + 40, 6, 6, "Hull");
+    // The hall: a tube seen from inside, closed by a deck and a roof. Named to
+    // draw after the rings that hide much of it, before the glows.
+    scene.AddObject(scenekit::Tube("ZHall", {0, 0, hallHeight / 2}, hallRadius, hallHeight, 24, 6, 5, "Hull"));
+    scene.AddObject(Floor("ZDeck", {0, 0, 0}, 2 * hallRadius + 40, 6, 6, "Deck"));
+    Mesh roof = Floor("ZRoof", {0, 0, hallHeight}, 2 * hallRadius + 40, 6, 6, "Hull");
     FlipFaces(roof);
     scene.AddObject(roof);
 
@@ -71,8 +72,8 @@ Scene BuildC2() {
     core.name = "core";
     for (int k = 0; k < 9; ++k) {
         const Vec3 at{0, 0, 80.0f + k * spacing};
-        core.Append(Card("core", at, 130, 130, {0, -1, 0}, {0, 0, 1}, k == 0 ? "Core" : ""));
-        core.Append(Card("core", at, 130, 130, {1, 0, 0}, {0, 0, 1}, ""));
+        core.Append(GlowCard("core", at, 130, {0, -1, 0}, {0, 0, 1}, k == 0 ? "Core" : ""));
+        core.Append(GlowCard("core", at, 130, {1, 0, 0}, {0, 0, 1}, ""));
     }
     Motion coreMotion;
     coreMotion.scale = SampleScale(frames, 1, [&](float t) {
