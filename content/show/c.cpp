@@ -28,8 +28,9 @@ Scene BuildC() {
     scene.AddMaterial(Material::Glow("Pulse", "glow_blue.png"));
     scene.AddMaterial(Material::Glow("Spark", "particle.png"));
 
-    scene.AddObject(Floor("Board", {0, 0, 0}, 3000, 12, 30, "Board"));
-    Mesh sky = SkySphere("Dome", {0, 0, 0}, 2500, 24, 12, "Hex sky");
+    // Board and dome named to draw after the chips that stand in front of them.
+    scene.AddObject(Floor("ZBoard", {0, 0, 0}, 3000, 12, 30, "Board"));
+    Mesh sky = SkySphere("ZDome", {0, 0, 0}, 2500, 24, 12, "Hex sky");
     for (auto& t : sky.texels) t = {t[0] * 24, t[1] * 12};
     scene.AddObject(sky);
 
