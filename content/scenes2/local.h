@@ -16,6 +16,11 @@ namespace scenes2 {
 scenekit::Mesh Card(const std::string& name, float size, scenekit::Vec3 normal,
                     const std::string& material);
 
+// Card cut to a 12-gon round its inscribed circle, for round glow images
+// (black beyond that circle): the same picture, less fill.
+scenekit::Mesh GlowCard(const std::string& name, float size, scenekit::Vec3 normal,
+                        const std::string& material);
+
 // Flat ring in the XY plane facing +Z between radii inner and outer; u runs
 // around, v from the inner (0) to the outer (1) edge.
 scenekit::Mesh Annulus(const std::string& name, float inner, float outer, int segments,

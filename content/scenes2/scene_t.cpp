@@ -89,9 +89,9 @@ void AddSatellites(Scene& scene)
 // platform, and four light pillars that fire in bars 5 to 8.
 void AddGlows(Scene& scene)
 {
-    const int heat = scene.AddObject(scenes2::Card("zHeat", 520, {0, 0, 1}, "HaloGlow"), Motion::Still({0, 0, 2}));
-    Mesh halo = scenes2::Card("zHalo", 150, {0, -1, 0}, "HaloGlow");
-    halo.Append(scenes2::Card("h2", 150, {1, 0, 0}, "HaloGlow"));
+    const int heat = scene.AddObject(scenes2::GlowCard("zHeat", 520, {0, 0, 1}, "HaloGlow"), Motion::Still({0, 0, 2}));
+    Mesh halo = scenes2::GlowCard("zHalo", 150, {0, -1, 0}, "HaloGlow");
+    halo.Append(scenes2::GlowCard("h2", 150, {1, 0, 0}, "HaloGlow"));
     Motion throb = Motion::Still(kCore - Vec3{0, 0, 2});
     throb.scale = SampleScale(kSlot16, 1, [](float t) { return 0.7f + 0.6f * BeatPulse(t * kSlot16); });
     scene.AddObject(halo, throb, heat);
