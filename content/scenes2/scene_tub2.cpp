@@ -64,13 +64,13 @@ void AddLights(Scene& scene)
         const Vec3 t = scenes2::Tangent(Centre, s);
         const Vec3 side = Normalize(Cross(t, {0, 0, 1}));
         const Vec3 up = Cross(side, t);
-        auto lamp = scenes2::Card("zLamp" + std::to_string(i), 26, -t, "LampGlow");
+        auto lamp = scenes2::GlowCard("zLamp" + std::to_string(i), 26, -t, "LampGlow");
         lamp.Transform(scenekit::Translation(Centre(s) + up * (kInnerRadius - 4)));
         scene.AddObject(lamp);
     }
     for (int i = 0; i < 5; i++) {
         const float s = 0.13f + i * 0.15f;
-        auto ring = scenes2::Card("zRing" + std::to_string(i), 1.8f * kInnerRadius, {0, 0, 1}, "RingGlow");
+        auto ring = scenes2::GlowCard("zRing" + std::to_string(i), 1.8f * kInnerRadius, {0, 0, 1}, "RingGlow");
         Motion place;
         place.position = {{0, Centre(s)}};
         // Each ring flashes on the beat it is passed in.
@@ -80,7 +80,7 @@ void AddLights(Scene& scene)
         });
         scene.AddObject(ring, place);
     }
-    auto furnace = scenes2::Card("zFurnace", 3 * kRadius, -scenes2::Tangent(Centre, 0.97f), "Furnace");
+    auto furnace = scenes2::GlowCard("zFurnace", 3 * kRadius, -scenes2::Tangent(Centre, 0.97f), "Furnace");
     furnace.Transform(scenekit::Translation(Centre(0.97f)));
     scene.AddObject(furnace);
 }
