@@ -64,7 +64,7 @@ void AddPixels(Scene& scene, const std::vector<Vec3>& pixels)
 // A halo ring behind the words with sparks turning round it.
 void AddHalo(Scene& scene)
 {
-    auto halo = scenes2::Card("zHalo", 500, {0, -1, 0}, "Halo");
+    auto halo = scenes2::GlowCard("zHalo", 500, {0, -1, 0}, "Halo");
     Motion breathe;
     breathe.position = {{0, kLogoCentre + Vec3{0, 40, 0}}};
     breathe.scale = SampleScale(kSlot8, 1, [](float t) {
