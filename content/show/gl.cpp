@@ -38,7 +38,8 @@ Scene BuildGl() {
     scene.AddMaterial(Material::Glow("Beam", "beam.png"));
     scene.AddMaterial(Material::Glow("Spark", "glow_magenta.png"));
 
-    Mesh sky = SkySphere("Backdrop", {0, 0, 0}, 700, 24, 12, "Caustics");
+    // Named to draw after the crystal in front of it, before the glows.
+    Mesh sky = SkySphere("ZBackdrop", {0, 0, 0}, 700, 24, 12, "Caustics");
     for (auto& t : sky.texels) t = {t[0] * 6, t[1] * 3};
     scene.AddObject(sky, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 12));
 
