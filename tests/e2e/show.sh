@@ -36,10 +36,10 @@ left_alone)
     # frame took (llvmpipe compiles its shaders then: allow 2 s), so a
     # picture taken from..to saw the show clock at from+d..to+d with
     # -first_ms <= d <= 2 s. Each picture's scene slot bounds d further:
-    # one d must fit every picture and the end at 120000 (give or take the
-    # 50 ms that exiting takes).
+    # one d must fit every picture and the end at 120000, give or take the
+    # last frame and the exit (up to 200 ms under the sanitizers).
     "$MAKETESTDATA" --list >"$E2E_DIR/scenes"
-    awk -v tol=40 -v alive=$last_alive_ms -v end=$end_ms -v first=$first_ms -v render=$(( 2000 * SPEED )) -v quitms=$(( 50 * SPEED )) '
+    awk -v tol=40 -v alive=$last_alive_ms -v end=$end_ms -v first=$first_ms -v render=$(( 2000 * SPEED )) -v quitms=$(( 200 * SPEED )) '
         function abs(x) { return x < 0 ? -x : x }
         function near(i, r, g, b) {
             return abs(r - R[i]) <= tol && abs(g - G[i]) <= tol && abs(b - B[i]) <= tol
