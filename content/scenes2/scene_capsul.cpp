@@ -92,7 +92,7 @@ Scene BuildCapsul()
 
     // Named to draw after the other opaque meshes: what they cover is never shaded.
     auto pool = SkySphere("ZPool", {0, 0, 100}, 420, 24, 12, "Pool");
-    for (auto& t : pool.texels) t = {t[0] * 4, t[1] * 2};
+    RepeatTexels(pool, 4, 2);
     scene.AddObject(pool);
     // A shallow bowl rather than a flat floor: its sides lean towards the
     // low camera, so the head light catches them.

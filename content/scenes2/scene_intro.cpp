@@ -120,7 +120,7 @@ Scene BuildIntro()
     scene.AddMaterial(Material::Glow("Streak", "beam.png"));
 
     auto sky = SkySphere("Sky", {0, 0, 0}, 3000, 24, 12, "Nebula");
-    for (auto& t : sky.texels) t = {t[0] * 3, t[1] * 1.5f};
+    RepeatTexels(sky, 3, 1.5f);
     scene.AddObject(sky, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, kSlot8, 12));
 
     const float width = scenekit::BlockTextWidth(kWords, kPixel);

@@ -159,7 +159,7 @@ Scene BuildT()
     scene.AddMaterial(Material::Glow("Shock", "glow_orange.png"));
 
     Mesh sky = SkySphere("Sky", {0, 0, 0}, 5000, 24, 12, "Nebula");
-    for (auto& t : sky.texels) t = {t[0] * 3, t[1] * 1.5f};
+    RepeatTexels(sky, 3, 1.5f);
     scene.AddObject(sky, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, kSlot16, -20));
     AddPlatform(scene);
     AddCore(scene);

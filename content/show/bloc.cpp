@@ -46,7 +46,7 @@ Scene BuildBloc() {
     scene.AddMaterial(Material::Reflective("Chrome", "gold_env.png"));
 
     Mesh hall = Room("Hall", {0, 0, 300}, {1600, 1600, 800}, "Brick");  // its floor hides 100 below
-    for (auto& t : hall.texels) t = {t[0] * 10, t[1] * 5};
+    RepeatTexels(hall, 10, 5);
     scene.AddObject(hall);
     scene.AddObject(Floor("Floor", {0, 0, 0}, 1600, 8, 8, "Flagstones"));
 

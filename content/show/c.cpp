@@ -31,7 +31,7 @@ Scene BuildC() {
     // Board and dome named to draw after the chips that stand in front of them.
     scene.AddObject(Floor("ZBoard", {0, 0, 0}, 3000, 12, 30, "Board"));
     Mesh sky = SkySphere("ZDome", {0, 0, 0}, 2500, 24, 12, "Hex sky");
-    for (auto& t : sky.texels) t = {t[0] * 24, t[1] * 12};
+    RepeatTexels(sky, 24, 12);
     scene.AddObject(sky);
 
     // The city: a 7 x 7 lot of chips, taller towards the middle, each rising

@@ -40,7 +40,7 @@ Scene BuildGl() {
 
     // Named to draw after the crystal in front of it, before the glows.
     Mesh sky = SkySphere("ZBackdrop", {0, 0, 0}, 700, 24, 12, "Caustics");
-    for (auto& t : sky.texels) t = {t[0] * 6, t[1] * 3};
+    RepeatTexels(sky, 6, 3);
     scene.AddObject(sky, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 12));
 
     // The crystal: a low sphere reads as a cut gem; no texels, it reflects.

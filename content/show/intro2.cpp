@@ -42,7 +42,7 @@ Scene BuildIntro2() {
 
     // The sky: a nebula sphere tiled a few times so its stars stay small.
     Mesh sky = SkySphere("Backdrop", {0, 0, 0}, 4000, 24, 12, "Nebula");
-    for (auto& t : sky.texels) t = {t[0] * 4, t[1] * 2};
+    RepeatTexels(sky, 4, 2);
     scene.AddObject(sky);
 
     const PathFn camera = [](float t) {

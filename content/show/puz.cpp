@@ -54,7 +54,7 @@ Scene BuildPuz() {
 
     // A hall of glazed tiles over an oak floor.
     Mesh room = Room("Room", {0, 0, 300}, {1400, 1400, 800}, "Tiles");  // its floor hides 100 below
-    for (auto& t : room.texels) t = {t[0] * 8, t[1] * 4.5f};
+    RepeatTexels(room, 8, 4.5f);
     scene.AddObject(room);
     scene.AddObject(Floor("Floor", {0, 0, 0}, 1400, 8, 7, "Oak"));
 

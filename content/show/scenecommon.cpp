@@ -153,6 +153,10 @@ void FlipFaces(Mesh& mesh) {
 
 void ClearTexels(Mesh& mesh) { mesh.texels.clear(); }
 
+void RepeatTexels(Mesh& mesh, float uTimes, float vTimes) {
+    for (auto& t : mesh.texels) t = {t[0] * uTimes, t[1] * vTimes};
+}
+
 Mesh SkySphere(const std::string& name, Vec3 center, float radius, int segments, int rings,
                const std::string& material) {
     Mesh m = scenekit::Sphere(name, center, radius, segments, rings, material);

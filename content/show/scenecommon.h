@@ -104,6 +104,8 @@ std::vector<Vec3> GridPoints(int nx, int ny, Vec3 center, float spacing);
 void FlipFaces(scenekit::Mesh& mesh);
 // Drops the texture coordinates (for reflective or flat-coloured meshes).
 void ClearTexels(scenekit::Mesh& mesh);
+// Repeats the image uTimes across and vTimes up the mesh's texture coordinates.
+void RepeatTexels(scenekit::Mesh& mesh, float uTimes, float vTimes);
 // A sphere seen from inside, for a sky around the whole scene. The image
 // wraps once around; v runs from the bottom pole (0) to the top (1).
 scenekit::Mesh SkySphere(const std::string& name, Vec3 center, float radius, int segments,

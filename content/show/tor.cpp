@@ -27,7 +27,7 @@ Scene BuildTor() {
 
     // Named to draw after the solids, so the pixels they cover are not shaded twice.
     Mesh sky = SkySphere("ZBackdrop", {0, 0, 0}, 1500, 24, 12, "Lava");
-    for (auto& t : sky.texels) t = {t[0] * 10, t[1] * 5};
+    RepeatTexels(sky, 10, 5);
     scene.AddObject(sky);
 
     // The trefoil, upright, a full turn and a half in four seconds.
@@ -43,7 +43,7 @@ Scene BuildTor() {
     int i = 0;
     for (const Vec3& p : Ring(8, {0, 0, 0}, 140, 0)) {
         Mesh torus = scenekit::Torus("Torus " + std::to_string(i), {0, 0, 0}, 20, 6, 20, 7, "Plasma");
-        for (auto& t : torus.texels) t = {t[0] * 2, t[1]};
+        RepeatTexels(torus, 2, 1);
         // Stands facing the centre, and rolls about the radial axis.
         const Vec3 radial = scenekit::Normalize(p);
         Motion m = Motion::Still(p);

@@ -29,7 +29,7 @@ Scene BuildTri() {
 
     scene.AddObject(Floor("Grid", {0, 0, 0}, 6000, 16, 30, "Neon grid"));
     Mesh dome = SkySphere("Dome", {0, 0, 0}, 3000, 24, 12, "Neon grid");
-    for (auto& t : dome.texels) t = {t[0] * 24, t[1] * 12};
+    RepeatTexels(dome, 24, 12);
     scene.AddObject(dome);
 
     // The pyramid: level 3, 64 tetrahedra, turning a third each bar.
