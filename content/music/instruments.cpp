@@ -75,6 +75,18 @@ class Metal {
   std::vector<Oscillator> oscs_;
 };
 
+// Sums the oscillators' next samples into a stereo pair, oscillator k with
+// leftShare[k] of it on the left and the rest on the right.
+void NextSpread(std::vector<Oscillator>& oscs, const float* leftShare, float* l, float* r) {
+  *l = 0.0f;
+  *r = 0.0f;
+  for (size_t k = 0; k < oscs.size(); ++k) {
+    const float s = oscs[k].Next();
+    *l += s * leftShare[k];
+    *r += s * (1.0f - leftShare[k]);
+  }
+}
+
 }  // namespace
 
 Mix::Mix(int rate, double seconds, uint32_t seed)
@@ -267,12 +279,8 @@ void Pad(Mix& mix, double time, double seconds, const std::vector<int>& notes, f
       lpL.Set(hz, 0.8f);
       lpR.Set(hz, 0.8f);
     }
-    float l = 0.0f, r = 0.0f;
-    for (size_t k = 0; k < oscs.size(); ++k) {
-      const float s = oscs[k].Next();
-      l += s * share[k];
-      r += s * (1.0f - share[k]);
-    }
+    float l, r;
+    NextSpread(oscs, share.data(), &l, &r);
     const float env = amp.Level(u, gate) * perNote * 0.5f;
     v.Put(n, lpL.Low(l) * env, lpR.Low(r) * env);
   }
@@ -300,12 +308,8 @@ void Lead(Mix& mix, double time, double seconds, int note, float velocity, float
       lpL.Set(hz, 1.1f);
       lpR.Set(hz, 1.1f);
     }
-    float l = 0.0f, r = 0.0f;
-    for (int k = 0; k < 5; ++k) {
-      const float s = saws[k].Next();
-      l += s * kLeft[k];
-      r += s * (1.0f - kLeft[k]);
-    }
+    float l, r;
+    NextSpread(saws, kLeft, &l, &r);
     const float env = amp.Level(u, gate) * velocity * 0.4f;
     v.Put(n, lpL.Low(l) * env, lpR.Low(r) * env);
   }
