@@ -10,6 +10,8 @@ packages=(
   libpng-dev libjpeg-dev libmp3lame-dev libx11-dev libxfixes-dev libxdamage-dev
   libgtest-dev clang libclang-rt-14-dev
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core faketime mpg123 libmpg123-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
+  libassimp-dev assimp-utils assimp-testmodels gnuplot-nox
 )
 
 missing=()

@@ -3,24 +3,7 @@
 #include <GL/gl.h>
 
 #include "load3ds.h"
-
-namespace {
-
-struct SceneRow {
-    const char *file;
-    int durationMs;
-};
-
-// Show order. The last row plays on from the end of the others until the show
-// ends, so its duration is never read.
-const SceneRow SceneList[] = {
-    {"_i2.3ds", 8000},    {"c.3ds", 8000},   {"gl.3ds", 4000},     {"tor.3ds", 4000},
-    {"bloc.3ds", 8000},   {"puz.3ds", 8000}, {"tri.3ds", 8000},    {"c2.3ds", 8000},
-    {"capsul.3ds", 8000}, {"tub2.3ds", 8000}, {"tub.3ds", 8000},   {"_i.3ds", 8000},
-    {"cyl.3ds", 8000},    {"t.3ds", 16000},  {"end.3ds", 8000},
-};
-
-} // namespace
+#include "showplan.h"
 
 void SetShowGlState()
 {
@@ -53,7 +36,7 @@ int Effect_3DSPlay::Init()
 {
     SetShowGlState();
     sceneCount = 0;
-    for (const SceneRow &row : SceneList) {
+    for (const showplan::SceneSlot &row : showplan::Scenes) {
         const int i = sceneCount++;
         scenes[i] = new Load3ds;
         scenes[i]->Open(row.file);  // ends the process on failure

@@ -11,6 +11,7 @@
 
 #include "effect_3dsplay.h"
 #include "effectsmanager.h"
+#include "showplan.h"
 #include "texturemanager.h"
 
 // Written only here (start-up, resize, keys); read by the effects.
@@ -26,12 +27,7 @@ static Mix_Music *music = NULL;
 static int audioOpened = 0;
 static char musicFileName[] = "data/2minute.mp3";
 
-enum {
-    MessageSize = 256,
-    ShowLengthMs = 120000,
-    EffectEndMs = 500000,   // outlasts the show: the one effect runs throughout
-    MusicFadeInMs = 2000,
-};
+enum { MessageSize = 256 };
 
 // Formats "<prefix><SDL error>\n", cut to the message buffer, and quits with 1.
 [[noreturn]] static void QuitWithSdlError(const char *prefix)
@@ -201,14 +197,14 @@ int main(int, char **)
     InitGL();
     ResizeWindow(screenWidth, screenHeight);
 
-    effectsManager = new EffectsManager(ShowLengthMs);
+    effectsManager = new EffectsManager(showplan::ShowLengthMs);
     // Must exist before the effect's Init loads the scenes' images.
     textureManager = new TextureManager();
-    effectsManager->AddEffect(new Effect_3DSPlay(), 0, EffectEndMs);
+    effectsManager->AddEffect(new Effect_3DSPlay(), 0, showplan::EffectEndMs);
 
     // The clock starts after all loading, so the first frame is near show time 0.
     effectsManager->startTime = (int)SDL_GetTicks();
-    Mix_FadeInMusic(music, 0, MusicFadeInMs);
+    Mix_FadeInMusic(music, 0, showplan::MusicFadeInMs);
     RunLoop();
     Quit(0, "Plop");
 }
