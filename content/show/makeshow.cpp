@@ -8,8 +8,7 @@
 #include <thread>
 
 #include "images/images.h"
-#include "scenes1.h"
-#include "scenes2.h"
+#include "scenes.h"
 #include "soundtrack.h"
 
 namespace {
@@ -21,13 +20,13 @@ struct SceneFile {
 
 // In show order.
 const SceneFile kScenes[] = {
-    {"_i2.3ds", scenes::BuildIntro2}, {"c.3ds", scenes::BuildC},
-    {"gl.3ds", scenes::BuildGl},      {"tor.3ds", scenes::BuildTor},
-    {"bloc.3ds", scenes::BuildBloc},  {"puz.3ds", scenes::BuildPuz},
-    {"tri.3ds", scenes::BuildTri},    {"c2.3ds", scenes::BuildC2},
-    {"capsul.3ds", scenes::BuildCapsul}, {"tub2.3ds", scenes::BuildTub2},
-    {"tub.3ds", scenes::BuildTub},    {"_i.3ds", scenes::BuildIntro},
-    {"cyl.3ds", scenes::BuildCyl},    {"t.3ds", scenes::BuildT},
+    {"_i2.3ds", scenes::BuildOpening}, {"c.3ds", scenes::BuildCircuitCity},
+    {"gl.3ds", scenes::BuildGlass},      {"tor.3ds", scenes::BuildKnots},
+    {"bloc.3ds", scenes::BuildEqualiser},  {"puz.3ds", scenes::BuildPuzzle},
+    {"tri.3ds", scenes::BuildPyramid},    {"c2.3ds", scenes::BuildReactor},
+    {"capsul.3ds", scenes::BuildCapsules}, {"tub2.3ds", scenes::BuildServiceTunnel},
+    {"tub.3ds", scenes::BuildNeonTunnel},    {"_i.3ds", scenes::BuildInterlude},
+    {"cyl.3ds", scenes::BuildColonnade},    {"t.3ds", scenes::BuildClimax},
     {"end.3ds", scenes::BuildEnd},
 };
 

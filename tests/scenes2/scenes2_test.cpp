@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "scenes2.h"
+#include "scenes.h"
 
 namespace {
 
@@ -123,9 +123,9 @@ struct Case {
 };
 
 const Case kScenes[] = {
-    {"capsul.3ds", scenes::BuildCapsul, 80}, {"tub2.3ds", scenes::BuildTub2, 80},
-    {"tub.3ds", scenes::BuildTub, 80},       {"_i.3ds", scenes::BuildIntro, 80},
-    {"cyl.3ds", scenes::BuildCyl, 80},       {"t.3ds", scenes::BuildT, 160},
+    {"capsul.3ds", scenes::BuildCapsules, 80}, {"tub2.3ds", scenes::BuildServiceTunnel, 80},
+    {"tub.3ds", scenes::BuildNeonTunnel, 80},       {"_i.3ds", scenes::BuildInterlude, 80},
+    {"cyl.3ds", scenes::BuildColonnade, 80},       {"t.3ds", scenes::BuildClimax, 160},
     {"end.3ds", scenes::BuildEnd, 80},
 };
 
@@ -173,12 +173,12 @@ void ExpectFlownThrough(const scenekit::Scene& scene, const std::string& name)
 
 TEST(Tunnels, Tub2CameraStaysInsideTheWallAndLooksDownTheTunnel)
 {
-    ExpectFlownThrough(scenes::BuildTub2(), "tub2.3ds");
+    ExpectFlownThrough(scenes::BuildServiceTunnel(), "tub2.3ds");
 }
 
 TEST(Tunnels, TubCameraStaysInsideTheWallAndLooksDownTheTunnel)
 {
-    ExpectFlownThrough(scenes::BuildTub(), "tub.3ds");
+    ExpectFlownThrough(scenes::BuildNeonTunnel(), "tub.3ds");
 }
 
 // ---- The closing title -----------------------------------------------------
@@ -246,7 +246,7 @@ int DummyDepth(Lib3dsNode* node)
 // objects under them really move.
 TEST(Climax, NestsMovingObjectsUnderDummies)
 {
-    File file = SaveAndLoad(scenes::BuildT(), "t.3ds");
+    File file = SaveAndLoad(scenes::BuildClimax(), "t.3ds");
     ASSERT_TRUE(file);
     int deepest = 0;
     for (Lib3dsNode* node = file->nodes; node; node = node->next) {

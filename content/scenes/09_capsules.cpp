@@ -7,7 +7,7 @@
 #include "local.h"
 #include "primitives.h"
 #include "scenecommon.h"
-#include "scenes2.h"
+#include "scenes.h"
 
 namespace scenes {
 
@@ -81,7 +81,7 @@ void AddSwarm(Scene& scene)
 
 }  // namespace
 
-Scene BuildCapsul()
+Scene BuildCapsules()
 {
     Scene scene;
     scene.AddMaterial(Material::Textured("PillCandy", "stripes.png"));

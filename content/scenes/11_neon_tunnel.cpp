@@ -7,7 +7,7 @@
 #include "local.h"
 #include "primitives.h"
 #include "scenecommon.h"
-#include "scenes2.h"
+#include "scenes.h"
 
 namespace scenes {
 
@@ -104,7 +104,7 @@ void AddSparks(Scene& scene)
 
 }  // namespace
 
-Scene BuildTub()
+Scene BuildNeonTunnel()
 {
     Scene scene;
     scene.AddMaterial(Material::Textured("NeonWall", "grid.png"));

@@ -3,7 +3,7 @@
 // from deep space; the rings tick a quarter turn on every bar.
 #include <cmath>
 
-#include "scenes1.h"
+#include "scenes.h"
 #include "showlocal.h"
 
 namespace scenes {
@@ -28,7 +28,7 @@ float TickAngle(float t, int frames, float perBarDeg) {
 
 }  // namespace
 
-Scene BuildIntro2() {
+Scene BuildOpening() {
     const int frames = kSlot8;
     Scene scene;
     scene.AddMaterial(Material::Textured("Nebula", "nebula.jpg"));

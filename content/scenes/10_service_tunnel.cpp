@@ -6,7 +6,7 @@
 #include "local.h"
 #include "primitives.h"
 #include "scenecommon.h"
-#include "scenes2.h"
+#include "scenes.h"
 
 namespace scenes {
 
@@ -87,7 +87,7 @@ void AddLights(Scene& scene)
 
 }  // namespace
 
-Scene BuildTub2()
+Scene BuildServiceTunnel()
 {
     Scene scene;
     scene.AddMaterial(Material::Textured("Panels", "tunnel_panel.png"));

@@ -5,7 +5,7 @@
 // Palette: white and green marble, crimson checker and chrome; cobalt tiles, oak.
 #include <cmath>
 
-#include "scenes1.h"
+#include "scenes.h"
 #include "showlocal.h"
 
 namespace scenes {
@@ -39,7 +39,7 @@ const Piece kPieces[] = {
 
 }  // namespace
 
-Scene BuildPuz() {
+Scene BuildPuzzle() {
     const int frames = kSlot8;
     const float cell = 30, gap = 1.5f;
     Scene scene;

@@ -5,7 +5,7 @@
 // Palette: magenta and cyan neon on black.
 #include <cmath>
 
-#include "scenes1.h"
+#include "scenes.h"
 #include "showlocal.h"
 
 namespace scenes {
@@ -17,7 +17,7 @@ using scenekit::Motion;
 using scenekit::Rotation;
 using scenekit::Scene;
 
-Scene BuildTri() {
+Scene BuildPyramid() {
     const int frames = kSlot8;
     Scene scene;
     scene.AddMaterial(Material::Textured("Neon grid", "grid.png"));

@@ -7,7 +7,7 @@
 #include "local.h"
 #include "primitives.h"
 #include "scenecommon.h"
-#include "scenes2.h"
+#include "scenes.h"
 
 namespace scenes {
 
@@ -108,7 +108,7 @@ void AddFlares(Scene& scene, const std::vector<Vec3>& pixels)
 
 }  // namespace
 
-Scene BuildIntro()
+Scene BuildInterlude()
 {
     Scene scene;
     scene.AddMaterial(Material::Textured("Nebula", "nebula.jpg"));

@@ -7,7 +7,7 @@
 #include "local.h"
 #include "primitives.h"
 #include "scenecommon.h"
-#include "scenes2.h"
+#include "scenes.h"
 
 namespace scenes {
 
@@ -120,7 +120,7 @@ void AddMonument(Scene& scene)
 
 }  // namespace
 
-Scene BuildCyl()
+Scene BuildColonnade()
 {
     Scene scene;
     scene.AddMaterial(Material::Textured("Marble", "marble.png"));

@@ -5,7 +5,7 @@
 // Palette: gold, glowing lava, green marble, rust and oak; brick and flagstones.
 #include <cmath>
 
-#include "scenes1.h"
+#include "scenes.h"
 #include "showlocal.h"
 
 namespace scenes {
@@ -34,7 +34,7 @@ float Ripple(float dist, float frame) {
 
 }  // namespace
 
-Scene BuildBloc() {
+Scene BuildEqualiser() {
     const int frames = kSlot8;
     Scene scene;
     scene.AddMaterial(Material::Textured("Brick", "brick.png"));

@@ -4,7 +4,7 @@
 // quarter orbit. Palette: gold, rainbow plasma, lava orange on black.
 #include <cmath>
 
-#include "scenes1.h"
+#include "scenes.h"
 #include "showlocal.h"
 
 namespace scenes {
@@ -16,7 +16,7 @@ using scenekit::Motion;
 using scenekit::Rotation;
 using scenekit::Scene;
 
-Scene BuildTor() {
+Scene BuildKnots() {
     const int frames = kSlot4;
     Scene scene;
     scene.AddMaterial(Material::Textured("Lava", "lava.png"));

@@ -4,7 +4,7 @@
 // Palette: aqua, white light, magenta sparks.
 #include <cmath>
 
-#include "scenes1.h"
+#include "scenes.h"
 #include "showlocal.h"
 
 namespace scenes {
@@ -27,7 +27,7 @@ Material Glass(const std::string& name, const std::string& envmap) {
 
 }  // namespace
 
-Scene BuildGl() {
+Scene BuildGlass() {
     const int frames = kSlot4;
     Scene scene;
     scene.AddMaterial(Material::Textured("Caustics", "caustics.png"));

@@ -8,7 +8,7 @@
 #include "local.h"
 #include "primitives.h"
 #include "scenecommon.h"
-#include "scenes2.h"
+#include "scenes.h"
 
 namespace scenes {
 
@@ -143,7 +143,7 @@ void AddGlows(Scene& scene)
 
 }  // namespace
 
-Scene BuildT()
+Scene BuildClimax()
 {
     Scene scene;
     scene.AddMaterial(Material::Textured("Nebula", "nebula.jpg"));

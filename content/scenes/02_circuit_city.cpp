@@ -4,7 +4,7 @@
 // look down on the whole city. Palette: board green, steel, cyan light.
 #include <cmath>
 
-#include "scenes1.h"
+#include "scenes.h"
 #include "showlocal.h"
 
 namespace scenes {
@@ -15,7 +15,7 @@ using scenekit::Material;
 using scenekit::Motion;
 using scenekit::Scene;
 
-Scene BuildC() {
+Scene BuildCircuitCity() {
     const int frames = kSlot8;
     Scene scene;
     scene.AddMaterial(Material::Textured("Board", "circuit.png"));

@@ -5,7 +5,7 @@
 // Palette: steel grey and blue light, orange hazard accents.
 #include <cmath>
 
-#include "scenes1.h"
+#include "scenes.h"
 #include "showlocal.h"
 
 namespace scenes {
@@ -17,7 +17,7 @@ using scenekit::Motion;
 using scenekit::Rotation;
 using scenekit::Scene;
 
-Scene BuildC2() {
+Scene BuildReactor() {
     const int frames = kSlot8;
     const float hallRadius = 420, hallHeight = 1100;
     Scene scene;
