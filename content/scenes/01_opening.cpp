@@ -3,13 +3,12 @@
 // from deep space; the rings tick a quarter turn on every bar.
 #include <cmath>
 
+#include "kit/kit.h"
 #include "scenes.h"
-#include "showlocal.h"
 
 namespace scenes {
 
-using namespace scenecommon;
-using namespace scenes1;
+using namespace kit;
 using scenekit::Material;
 using scenekit::Motion;
 using scenekit::Rotation;

@@ -4,13 +4,12 @@
 // look down on the whole city. Palette: board green, steel, cyan light.
 #include <cmath>
 
+#include "kit/kit.h"
 #include "scenes.h"
-#include "showlocal.h"
 
 namespace scenes {
 
-using namespace scenecommon;
-using namespace scenes1;
+using namespace kit;
 using scenekit::Material;
 using scenekit::Motion;
 using scenekit::Scene;

@@ -4,13 +4,12 @@
 // quarter orbit. Palette: gold, rainbow plasma, lava orange on black.
 #include <cmath>
 
+#include "kit/kit.h"
 #include "scenes.h"
-#include "showlocal.h"
 
 namespace scenes {
 
-using namespace scenecommon;
-using namespace scenes1;
+using namespace kit;
 using scenekit::Material;
 using scenekit::Motion;
 using scenekit::Rotation;

@@ -5,13 +5,12 @@
 // Palette: gold, glowing lava, green marble, rust and oak; brick and flagstones.
 #include <cmath>
 
+#include "kit/kit.h"
 #include "scenes.h"
-#include "showlocal.h"
 
 namespace scenes {
 
-using namespace scenecommon;
-using namespace scenes1;
+using namespace kit;
 using scenekit::Material;
 using scenekit::Motion;
 using scenekit::Scene;

@@ -5,13 +5,12 @@
 // Palette: white and green marble, crimson checker and chrome; cobalt tiles, oak.
 #include <cmath>
 
+#include "kit/kit.h"
 #include "scenes.h"
-#include "showlocal.h"
 
 namespace scenes {
 
-using namespace scenecommon;
-using namespace scenes1;
+using namespace kit;
 using scenekit::Material;
 using scenekit::Motion;
 using scenekit::Scene;
@@ -118,8 +117,7 @@ Scene BuildPuzzle() {
 
         // A glint where the piece locks in.
         Motion flash = Motion::Still(OnCircle({0, 0, 0}, half + 6, 45.0f + 90 * p, 40 + cell * (p / 3) + 4));
-        flash.scale = {{0, {0.01f, 0.01f, 0.01f}}, {land - 1, {0.01f, 0.01f, 0.01f}}, {land + 1, {1, 1, 1}},
-                       {land + 6, {0.01f, 0.01f, 0.01f}}};
+        flash.scale = Flash(land - 1, land + 1, land + 6);
         scene.AddObject(Sprite("flash " + std::to_string(p), {0, 0, 0}, 70, "Flash"), flash);
     }
 

@@ -4,14 +4,12 @@
 // caustic-lit pool.
 #include <cmath>
 
-#include "local.h"
-#include "primitives.h"
-#include "scenecommon.h"
+#include "kit/kit.h"
 #include "scenes.h"
 
 namespace scenes {
 
-using namespace scenecommon;
+using namespace kit;
 using scenekit::Material;
 using scenekit::Motion;
 using scenekit::Scene;
@@ -28,7 +26,7 @@ std::vector<Vec3Key> PopIn(int frame)
 {
     auto s = [](float v) { return Vec3{v, v, v}; };
     if (frame <= 0) return {{0, s(1)}};
-    std::vector<Vec3Key> keys{{0, s(0.01f)}, {frame, s(0.01f)}};
+    std::vector<Vec3Key> keys{{0, s(kHidden)}, {frame, s(kHidden)}};
     keys.push_back({frame + 3, s(1.25f)});
     keys.push_back({frame + 6, s(1.0f)});
     return keys;
@@ -102,7 +100,7 @@ Scene BuildCapsules()
     AddLadder(scene);
     AddSwarm(scene);
     // Light from above the top of the ladder, pulsing with the beat.
-    auto shine = scenes2::Card("zShine", 160, {0, -1, 0.4f}, "Shine");
+    auto shine = SquareCard("zShine", 160, {0, -1, 0.4f}, "Shine");
     Motion pulse;
     pulse.pivot = {0, 0, 0};
     pulse.position = {{0, {0, 0, 215}}};

@@ -3,14 +3,12 @@
 // steel gates to pass through, and a furnace glow at the far end.
 #include <cmath>
 
-#include "local.h"
-#include "primitives.h"
-#include "scenecommon.h"
+#include "kit/kit.h"
 #include "scenes.h"
 
 namespace scenes {
 
-using namespace scenecommon;
+using namespace kit;
 using scenekit::Material;
 using scenekit::Motion;
 using scenekit::Scene;
@@ -41,7 +39,7 @@ void AddGates(Scene& scene)
         const float s = gates[g];
         Motion mount;
         mount.position = {{0, Centre(s)}};
-        mount.rotation = {scenes2::FaceAlong(0, scenes2::Tangent(Centre, s))};
+        mount.rotation = {TurnOnto(0, {0, 0, 1}, Tangent(Centre, s))};
         const int base = scene.AddDummy(mount);
         const std::string id = std::to_string(g);
         auto ring = scenekit::Torus("Gate" + id, {0, 0, 0}, kInnerRadius - 5, 2.5f, 20, 5, "GateSteel");
@@ -61,26 +59,24 @@ void AddLights(Scene& scene)
 {
     for (int i = 0; i < 22; i++) {
         const float s = 0.02f + i * 0.04f;
-        const Vec3 t = scenes2::Tangent(Centre, s);
-        const Vec3 side = Normalize(Cross(t, {0, 0, 1}));
-        const Vec3 up = Cross(side, t);
-        auto lamp = scenes2::GlowCard("zLamp" + std::to_string(i), 26, -t, "LampGlow");
-        lamp.Transform(scenekit::Translation(Centre(s) + up * (kInnerRadius - 4)));
+        const TubeFrame frame = FrameAt(Centre, s);
+        auto lamp = SquareGlowCard("zLamp" + std::to_string(i), 26, -frame.along, "LampGlow");
+        lamp.Transform(scenekit::Translation(Centre(s) + frame.up * (kInnerRadius - 4)));
         scene.AddObject(lamp);
     }
     for (int i = 0; i < 5; i++) {
         const float s = 0.13f + i * 0.15f;
-        auto ring = scenes2::GlowCard("zRing" + std::to_string(i), 1.8f * kInnerRadius, {0, 0, 1}, "RingGlow");
+        auto ring = SquareGlowCard("zRing" + std::to_string(i), 1.8f * kInnerRadius, {0, 0, 1}, "RingGlow");
         Motion place;
         place.position = {{0, Centre(s)}};
         // Each ring flashes on the beat it is passed in.
-        place.rotation = {scenes2::FaceAlong(0, scenes2::Tangent(Centre, s))};
+        place.rotation = {TurnOnto(0, {0, 0, 1}, Tangent(Centre, s))};
         place.scale = SampleScale(kSlot8, kBeat, [i](float t) {
             return 0.85f + 0.15f * ((int(t * 16) + i) % 2);
         });
         scene.AddObject(ring, place);
     }
-    auto furnace = scenes2::GlowCard("zFurnace", 3 * kRadius, -scenes2::Tangent(Centre, 0.97f), "Furnace");
+    auto furnace = SquareGlowCard("zFurnace", 3 * kRadius, -Tangent(Centre, 0.97f), "Furnace");
     furnace.Transform(scenekit::Translation(Centre(0.97f)));
     scene.AddObject(furnace);
 }
@@ -99,7 +95,7 @@ Scene BuildServiceTunnel()
     scene.AddMaterial(Material::Glow("Furnace", "glow_orange.png"));
 
     // Runs of panelled bands broken by a rusted one and a hull-plated one.
-    scene.AddObject(scenes2::RibbedTube("Tunnel", Centre, kRadius, kInnerRadius, 14, 60, 2, 0,
+    scene.AddObject(RibbedTube("Tunnel", Centre, kRadius, kInnerRadius, 14, 60, 2, 0,
                                         [](int band) {
                                             const int k = band % 6;
                                             return std::string(k < 4 ? "Panels" : k < 5 ? "Rust" : "Hull");

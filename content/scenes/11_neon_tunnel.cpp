@@ -4,14 +4,12 @@
 // white-out.
 #include <cmath>
 
-#include "local.h"
-#include "primitives.h"
-#include "scenecommon.h"
+#include "kit/kit.h"
 #include "scenes.h"
 
 namespace scenes {
 
-using namespace scenecommon;
+using namespace kit;
 using scenekit::Material;
 using scenekit::Motion;
 using scenekit::Scene;
@@ -39,11 +37,11 @@ void AddRings(Scene& scene)
     for (int i = 0; i < 15; i++) {
         const float s = (3.0f * i + 2) / kBands;
         const bool magenta = i % 2 == 0;
-        auto ring = scenes2::NeonRing("zNeon" + std::to_string(i), kInnerRadius - 6, 7, 24,
+        auto ring = NeonRing("zNeon" + std::to_string(i), kInnerRadius - 6, 7, 24,
                                       magenta ? "NeonMagenta" : "NeonBlue");
         Motion place;
         place.position = {{0, Centre(s)}};
-        place.rotation = {scenes2::FaceAlong(0, scenes2::Tangent(Centre, s))};
+        place.rotation = {TurnOnto(0, {0, 0, 1}, Tangent(Centre, s))};
         place.scale = SampleScale(kSlot8, 1, [magenta](float t) {
             const float frame = t * kSlot8 + (magenta ? 0 : kBeat);
             return 0.9f + 0.18f * BeatPulse(frame, 2 * kBeat);
@@ -59,7 +57,7 @@ void AddHoops(Scene& scene)
         const float s = (9.0f * i + 6.5f) / kBands;
         Motion mount;
         mount.position = {{0, Centre(s)}};
-        mount.rotation = {scenes2::FaceAlong(0, scenes2::Tangent(Centre, s))};
+        mount.rotation = {TurnOnto(0, {0, 0, 1}, Tangent(Centre, s))};
         const int base = scene.AddDummy(mount);
         auto hoop = scenekit::Torus("Hoop" + std::to_string(i), {0, 0, 0}, kInnerRadius - 4, 2, 24, 5,
                                     "Chrome");
@@ -84,20 +82,18 @@ void AddSparks(Scene& scene)
         const float offset = rng.Range(0, 1);
         const float angle = rng.Range(0, 360);
         const float r = rng.Range(12, kInnerRadius - 10);
-        auto spark = scenes2::Card("zSpark" + std::to_string(i), 16, {0, 0, 1},
+        auto spark = SquareCard("zSpark" + std::to_string(i), 16, {0, 0, 1},
                                    i % 3 ? "Spark" : "SparkHot");
         Motion fly;
         fly.position = SamplePath(kSlot8, 4, [=](float t) {
             // Each spark loops down the tunnel ahead of the camera, twice per slot.
             const float phase = std::fmod(offset + 2 * t, 1.0f);
             const float s = std::fmin(CameraS(t) + 0.25f * (1 - phase), 0.99f);
-            const Vec3 tan = scenes2::Tangent(Centre, s);
-            const Vec3 side = Normalize(Cross(tan, {0, 0, 1}));
-            const Vec3 up = Cross(side, tan);
+            const TubeFrame frame = FrameAt(Centre, s);
             const float a = angle * kPi / 180;
-            return Centre(s) + side * (r * std::cos(a)) + up * (r * std::sin(a));
+            return Centre(s) + frame.side * (r * std::cos(a)) + frame.up * (r * std::sin(a));
         });
-        fly.rotation = {scenes2::FaceAlong(0, {0, 1, 0})};
+        fly.rotation = {TurnOnto(0, {0, 0, 1}, {0, 1, 0})};
         scene.AddObject(spark, fly);
     }
 }
@@ -116,7 +112,7 @@ Scene BuildNeonTunnel()
     scene.AddMaterial(Material::Glow("SparkHot", "glow_magenta.png"));
     scene.AddMaterial(Material::Glow("WhiteOut", "glow_white.png"));
 
-    scene.AddObject(scenes2::RibbedTube("Tunnel", Centre, kRadius, kInnerRadius, 6, kBands, 3, 10,
+    scene.AddObject(RibbedTube("Tunnel", Centre, kRadius, kInnerRadius, 6, kBands, 3, 10,
                                         [](int band) {
                                             return std::string(band % 4 == 3 ? "HexWall" : "NeonWall");
                                         }));
@@ -124,10 +120,10 @@ Scene BuildNeonTunnel()
     AddHoops(scene);
     AddSparks(scene);
     // The exit: a light that swells over the last bar until it fills the view.
-    auto exit = scenes2::Card("zzExit", 4 * kRadius, {0, 0, 1}, "WhiteOut");
+    auto exit = SquareCard("zzExit", 4 * kRadius, {0, 0, 1}, "WhiteOut");
     Motion glare;
     glare.position = {{0, Centre(0.97f)}};
-    glare.rotation = {scenes2::FaceAlong(0, -scenes2::Tangent(Centre, 0.97f))};
+    glare.rotation = {TurnOnto(0, {0, 0, 1}, -Tangent(Centre, 0.97f))};
     glare.scale = SampleScale(kSlot8, 4, [](float t) { return 0.4f + 2.6f * EaseIn(Clamp01((t - 0.6f) / 0.4f)); });
     scene.AddObject(exit, glare);
 

@@ -4,14 +4,12 @@
 // behind them.
 #include <cmath>
 
-#include "local.h"
-#include "primitives.h"
-#include "scenecommon.h"
+#include "kit/kit.h"
 #include "scenes.h"
 
 namespace scenes {
 
-using namespace scenecommon;
+using namespace kit;
 using scenekit::Material;
 using scenekit::Motion;
 using scenekit::RotationKey;
@@ -24,6 +22,43 @@ const char* const kWords = "PART II";
 constexpr float kPixel = 10;
 constexpr int kLocked = 2 * kBar;  // every pixel is home by the end of bar 2
 const Vec3 kLogoCentre{0, 0, 35};
+
+// Whether (x, z) lies inside the triangle's projection on the XZ plane.
+bool InsideXZ(Vec3 p, Vec3 a, Vec3 b, Vec3 c)
+{
+    auto edge = [&](Vec3 u, Vec3 v) { return (v.x - u.x) * (p.z - u.z) - (v.z - u.z) * (p.x - u.x); };
+    const float e0 = edge(a, b), e1 = edge(b, c), e2 = edge(c, a);
+    return (e0 >= 0 && e1 >= 0 && e2 >= 0) || (e0 <= 0 && e1 <= 0 && e2 <= 0);
+}
+
+// Centres of the lit pixels of `text` laid out as scenekit::BlockText lays it
+// out (origin at the left end of the baseline, reading along +X, upright
+// along +Z), each at origin.y; reading order, column by column per letter.
+std::vector<Vec3> TextPixels(const std::string& text, Vec3 origin, float pixel)
+{
+    // The font is private to scenekit: probe a unit-sized copy's front faces.
+    const Mesh probe = scenekit::BlockText("probe", text, {0, 0, 0}, 1, 1, "m");
+    const int advance = int(std::lround(scenekit::BlockTextWidth("A", 1))) + 1;
+    std::vector<Vec3> pixels;
+    for (size_t n = 0; n < text.size(); n++) {
+        for (int col = 0; col < advance; col++) {
+            for (int row = 0; row < 7; row++) {
+                const Vec3 cell{float(n * advance + col) + 0.5f, 0, row + 0.5f};
+                bool lit = false;
+                for (const auto& f : probe.faces) {
+                    const Vec3 a = probe.points[f.points[0]], b = probe.points[f.points[1]],
+                               c = probe.points[f.points[2]];
+                    if (a.y == 0 && b.y == 0 && c.y == 0 && InsideXZ(cell, a, b, c)) {
+                        lit = true;
+                        break;
+                    }
+                }
+                if (lit) pixels.push_back(origin + Vec3{cell.x * pixel, 0, cell.z * pixel});
+            }
+        }
+    }
+    return pixels;
+}
 
 // Pixels arrive column by column from the left; each flies a spiral from
 // deep behind the words and turns over on its way.
@@ -64,7 +99,7 @@ void AddPixels(Scene& scene, const std::vector<Vec3>& pixels)
 // A halo ring behind the words with sparks turning round it.
 void AddHalo(Scene& scene)
 {
-    auto halo = scenes2::GlowCard("zHalo", 500, {0, -1, 0}, "Halo");
+    auto halo = SquareGlowCard("zHalo", 500, {0, -1, 0}, "Halo");
     Motion breathe;
     breathe.position = {{0, kLogoCentre + Vec3{0, 40, 0}}};
     breathe.scale = SampleScale(kSlot8, 1, [](float t) {
@@ -76,7 +111,7 @@ void AddHalo(Scene& scene)
     const int turn = scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 1, 0}, 0, kSlot8, -120), haloNode);
     const auto spots = Ring(20, {0, 0, 0}, 300, 0);
     for (size_t i = 0; i < spots.size(); i++) {
-        auto spark = scenes2::Card("zSpark" + std::to_string(10 + i), i % 2 ? 45 : 70, {0, -1, 0},
+        auto spark = SquareCard("zSpark" + std::to_string(10 + i), i % 2 ? 45 : 70, {0, -1, 0},
                                    i % 2 ? "SparkBlue" : "Spark");
         // Ring() lies in XY; the halo stands in XZ.
         scene.AddObject(spark, Motion::Still({spots[i].x, 0, spots[i].y}), turn);
@@ -86,7 +121,7 @@ void AddHalo(Scene& scene)
 // A light streak across the letters once they have locked, and glints.
 void AddFlares(Scene& scene, const std::vector<Vec3>& pixels)
 {
-    auto streak = scenes2::Card("zStreak", 120, {0, -1, 0}, "Streak");
+    auto streak = SquareCard("zStreak", 120, {0, -1, 0}, "Streak");
     streak.Transform(scenekit::Scaling({2.5f, 1, 0.6f}));
     const float y = -15;
     scene.AddObject(streak, Motion::Path({{0, {-700, y, 35}},
@@ -96,12 +131,11 @@ void AddFlares(Scene& scene, const std::vector<Vec3>& pixels)
     Rng rng(81);
     for (int i = 0; i < 6; i++) {
         const Vec3 at = pixels[rng.Int(int(pixels.size()))] + Vec3{0, -8, 0};
-        auto glint = scenes2::Card("zGlint" + std::to_string(i), 70, {0, -1, 0}, "Glint");
+        auto glint = SquareCard("zGlint" + std::to_string(i), 70, {0, -1, 0}, "Glint");
         const int beat = kLocked + kBeat * (1 + i * 1);
         Motion twinkle;
         twinkle.position = {{0, at}};
-        twinkle.scale = {{0, {0.01f, 0.01f, 0.01f}}, {beat, {0.01f, 0.01f, 0.01f}},
-                         {beat + 2, {1, 1, 1}}, {beat + 6, {0.01f, 0.01f, 0.01f}}};
+        twinkle.scale = Flash(beat, beat + 2, beat + 6);
         scene.AddObject(glint, twinkle);
     }
 }
@@ -124,7 +158,7 @@ Scene BuildInterlude()
     scene.AddObject(sky, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, kSlot8, 12));
 
     const float width = scenekit::BlockTextWidth(kWords, kPixel);
-    const auto pixels = scenes2::TextPixels(kWords, {-width / 2, 0, 0}, kPixel);
+    const auto pixels = TextPixels(kWords, {-width / 2, 0, 0}, kPixel);
     AddPixels(scene, pixels);
     AddHalo(scene);
     AddFlares(scene, pixels);

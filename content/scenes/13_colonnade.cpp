@@ -4,14 +4,12 @@
 // to circle the pillar. White and green marble, flagstones, open sky.
 #include <cmath>
 
-#include "local.h"
-#include "primitives.h"
-#include "scenecommon.h"
+#include "kit/kit.h"
 #include "scenes.h"
 
 namespace scenes {
 
-using namespace scenecommon;
+using namespace kit;
 using scenekit::Material;
 using scenekit::Mesh;
 using scenekit::Motion;
@@ -39,11 +37,10 @@ Mesh Column(const std::string& name, Vec3 foot, float radius, float shaft, const
 // A flash on a capital as its column lands on `frame`.
 void AddLandingFlash(Scene& scene, const std::string& name, Vec3 at, int frame)
 {
-    const Vec3 off{0.01f, 0.01f, 0.01f};
     Motion flash;
     flash.position = {{0, at}};
-    flash.scale = {{0, off}, {frame, off}, {frame + 2, {1.3f, 1.3f, 1.3f}}, {frame + 9, off}};
-    scene.AddObject(scenes2::Card(name, 70, {0, -1, 0.2f}, "Flash"), flash);
+    flash.scale = Flash(frame, frame + 2, frame + 9, 1.3f);
+    scene.AddObject(SquareCard(name, 70, {0, -1, 0.2f}, "Flash"), flash);
 }
 
 // Each pair rises out of the floor on its beat, overshooting a little.
@@ -99,9 +96,9 @@ void AddMonument(Scene& scene)
     Motion throb = Motion::Still(kPillar + Vec3{0, 0, 215});
     throb.scale = SampleScale(kSlot8, 1, [](float t) { return 0.9f + 0.5f * BeatPulse(t * kSlot8); });
     // Three crossed cards: a glow from every side the camera takes.
-    Mesh glow = scenes2::Card("zOrbGlow", 150, {0, -1, 0}, "OrbGlow");
-    glow.Append(scenes2::Card("g2", 150, {1, 0, 0}, "OrbGlow"));
-    glow.Append(scenes2::Card("g3", 150, {0, 0, 1}, "OrbGlow"));
+    Mesh glow = SquareCard("zOrbGlow", 150, {0, -1, 0}, "OrbGlow");
+    glow.Append(SquareCard("g2", 150, {1, 0, 0}, "OrbGlow"));
+    glow.Append(SquareCard("g3", 150, {0, 0, 1}, "OrbGlow"));
     scene.AddObject(glow, throb);
 
     const int ring = scene.AddDummy(Motion::Spin(kPillar + Vec3{0, 0, 12}, {0, 0, 1}, 0, kSlot8, 90));

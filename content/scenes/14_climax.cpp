@@ -5,14 +5,12 @@
 // wide shot. Fire, gold and violet.
 #include <cmath>
 
-#include "local.h"
-#include "primitives.h"
-#include "scenecommon.h"
+#include "kit/kit.h"
 #include "scenes.h"
 
 namespace scenes {
 
-using namespace scenecommon;
+using namespace kit;
 using scenekit::Material;
 using scenekit::Mesh;
 using scenekit::Motion;
@@ -89,9 +87,9 @@ void AddSatellites(Scene& scene)
 // platform, and four light pillars that fire in bars 5 to 8.
 void AddGlows(Scene& scene)
 {
-    const int heat = scene.AddObject(scenes2::GlowCard("zHeat", 520, {0, 0, 1}, "HaloGlow"), Motion::Still({0, 0, 2}));
-    Mesh halo = scenes2::GlowCard("zHalo", 150, {0, -1, 0}, "HaloGlow");
-    halo.Append(scenes2::GlowCard("h2", 150, {1, 0, 0}, "HaloGlow"));
+    const int heat = scene.AddObject(SquareGlowCard("zHeat", 520, {0, 0, 1}, "HaloGlow"), Motion::Still({0, 0, 2}));
+    Mesh halo = SquareGlowCard("zHalo", 150, {0, -1, 0}, "HaloGlow");
+    halo.Append(SquareGlowCard("h2", 150, {1, 0, 0}, "HaloGlow"));
     Motion throb = Motion::Still(kCore - Vec3{0, 0, 2});
     throb.scale = SampleScale(kSlot16, 1, [](float t) { return 0.7f + 0.6f * BeatPulse(t * kSlot16); });
     scene.AddObject(halo, throb, heat);
@@ -100,7 +98,7 @@ void AddGlows(Scene& scene)
     // two rings take turns, each hidden (shrunk to nothing) between its bars.
     for (int r = 0; r < 2; r++) {
         Motion wave = Motion::Still({0, 0, 4});
-        auto tiny = Vec3{0.01f, 0.01f, 0.01f};
+        const Vec3 tiny{kHidden, kHidden, kHidden};
         wave.scale = {{0, tiny}};
         for (int bar = 2 + r; bar < 8; bar += 2) {
             const int at = bar * kBar;
@@ -108,7 +106,7 @@ void AddGlows(Scene& scene)
             wave.scale.push_back({at + 14, {4.2f, 4.2f, 4.2f}});
             wave.scale.push_back({at + 15, tiny});
         }
-        scene.AddObject(scenes2::NeonRing("zShock" + std::to_string(r), 100, 14, 32, "Shock"), wave, heat);
+        scene.AddObject(NeonRing("zShock" + std::to_string(r), 100, 14, 32, "Shock"), wave, heat);
     }
 
     const int swirl = scene.AddDummy(Motion::Spin({0, 0, -2}, {0, 0, 1}, 0, kSlot16, 540), heat);
@@ -121,21 +119,21 @@ void AddGlows(Scene& scene)
             const float h = std::fmod(phase + 4 * t, 1.0f);
             return OnCircle({0, 0, 0}, radius * (1 - 0.4f * h), angle + 90 * h, 10 + 380 * h);
         });
-        scene.AddObject(scenes2::Card("zSpark" + std::to_string(10 + i), i % 3 ? 26 : 40, {0, -1, 0.3f},
+        scene.AddObject(SquareCard("zSpark" + std::to_string(10 + i), i % 3 ? 26 : 40, {0, -1, 0.3f},
                                       i % 3 ? "Spark" : "HaloGlow"),
                         rise, swirl);
     }
     for (int k = 0; k < 4; k++) {
         const Vec3 at = OnCircle({0, 0, 0}, 380, 22.5f + 90 * k);
-        Mesh pillar = scenes2::Card("zPillar" + std::to_string(k), 100, {at.x, at.y, 0}, "Beam");
-        pillar.Append(scenes2::Card("q", 100, {-at.y, at.x, 0}, "Beam"));
+        Mesh pillar = SquareCard("zPillar" + std::to_string(k), 100, {at.x, at.y, 0}, "Beam");
+        pillar.Append(SquareCard("q", 100, {-at.y, at.x, 0}, "Beam"));
         // The beam image is a horizontal streak: stand it up, narrow it, stretch it on cue.
         for (auto& p : pillar.points) p = {p.x * 0.5f, p.y * 0.5f, p.z};
         for (auto& t : pillar.texels) t = {t[1], t[0]};
         Motion fire;
         fire.position = {{0, at + Vec3{0, 0, 160}}};
         const int on = 4 * kBar + k * kBeat;
-        fire.scale = {{0, {1, 1, 0.01f}}, {on, {1, 1, 0.01f}}, {on + 4, {1.3f, 1.3f, 7}}, {on + 10, {1, 1, 6}},
+        fire.scale = {{0, {1, 1, kHidden}}, {on, {1, 1, kHidden}}, {on + 4, {1.3f, 1.3f, 7}}, {on + 10, {1, 1, 6}},
                       {kSlot16, {1, 1, 6}}};
         scene.AddObject(pillar, fire, swirl);
     }

@@ -4,14 +4,12 @@
 // fades. Sunset chrome on white marble under an open sky.
 #include <cmath>
 
-#include "local.h"
-#include "primitives.h"
-#include "scenecommon.h"
+#include "kit/kit.h"
 #include "scenes.h"
 
 namespace scenes {
 
-using namespace scenecommon;
+using namespace kit;
 using scenekit::Material;
 using scenekit::Mesh;
 using scenekit::Motion;
@@ -56,7 +54,7 @@ void AddTitle(Scene& scene)
 void AddGlints(Scene& scene)
 {
     const Vec3 sunAt{-1100, 2200, 60};
-    Mesh sun = scenes2::Card("zSun", 900, {0.45f, -1, 0}, "Sun");
+    Mesh sun = SquareCard("zSun", 900, {0.45f, -1, 0}, "Sun");
     const int sunNode = scene.AddObject(sun, Motion::Still(sunAt));
     const float width = scenekit::BlockTextWidth(kTitle, kTitlePixel);
     Rng rng(112);
@@ -65,9 +63,8 @@ void AddGlints(Scene& scene)
         const int beat = 2 * kBar + i * kBeat;
         Motion twinkle;
         twinkle.position = {{0, at - sunAt}};
-        twinkle.scale = {{0, {0.01f, 0.01f, 0.01f}}, {beat, {0.01f, 0.01f, 0.01f}},
-                         {beat + 2, {1, 1, 1}}, {beat + 7, {0.01f, 0.01f, 0.01f}}};
-        scene.AddObject(scenes2::Card("zGlint" + std::to_string(i), 90, {0, -1, 0}, "Glint"), twinkle,
+        twinkle.scale = Flash(beat, beat + 2, beat + 7);
+        scene.AddObject(SquareCard("zGlint" + std::to_string(i), 90, {0, -1, 0}, "Glint"), twinkle,
                         sunNode);
     }
 }

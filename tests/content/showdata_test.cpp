@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "primitives.h"
-#include "scenecommon.h"
+#include "kit/kit.h"
 #include "showdata.h"
 #include "workdir.h"
 
@@ -24,8 +24,8 @@ SceneFile WriteTestScene() {
     m.rotation = {{0, {0, 0, 1}, 45}};
     m.scale = {{0, {2, 2, 2}}};
     scene.AddObject(crate, m);
-    scene.AddObject(scenecommon::SkySphere("Sky", {0, 0, 0}, 500, 12, 6, "M"));
-    scene.AddObject(scenecommon::Floor("Floor", {0, 0, -20}, 100, 2, 1, "M"));
+    scene.AddObject(scenes::kit::SkySphere("Sky", {0, 0, 0}, 500, 12, 6, "M"));
+    scene.AddObject(scenes::kit::Floor("Floor", {0, 0, -20}, 100, 2, 1, "M"));
     scene.AddAnimatedCamera("Camera01", {{0, {0, -50, 0}}}, {{0, {0, 0, 0}}}, 45);
     const std::string path = showtest::TestRoot() + "/geometry.3ds";
     std::string error;

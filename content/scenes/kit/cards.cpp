@@ -1,0 +1,115 @@
+#include "cards.h"
+
+#include <cmath>
+
+#include "motion.h"
+
+namespace scenes::kit {
+
+using scenekit::Cross;
+using scenekit::Dot;
+using scenekit::Normalize;
+
+Mesh Card(const std::string& name, Vec3 center, float width, float height, Vec3 normal, Vec3 up,
+          const std::string& material) {
+    const Vec3 n = Normalize(normal);
+    Vec3 top = up - n * Dot(up, n);
+    if (scenekit::Length(top) < 1e-4f) top = std::fabs(n.z) < 0.9f ? Vec3{0, 0, 1} : Vec3{0, 1, 0};
+    top = Normalize(top - n * Dot(top, n));
+    const Vec3 right = Cross(top, n);
+    const Vec3 hx = right * (width / 2), hy = top * (height / 2);
+    Mesh mesh;
+    mesh.name = name;
+    mesh.points = {center - hx - hy, center + hx - hy, center + hx + hy, center - hx + hy};
+    mesh.texels = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    mesh.faces = {{{0, 1, 2}, material}, {{0, 2, 3}, ""}};
+    return mesh;
+}
+
+Mesh GlowCard(const std::string& name, Vec3 center, float size, Vec3 normal, Vec3 up,
+              const std::string& material) {
+    const Mesh square = Card(name, center, size, size, normal, up, material);
+    const Vec3 right = (square.points[1] - square.points[0]) * (1 / size);
+    const Vec3 top = (square.points[3] - square.points[0]) * (1 / size);
+    const unsigned sides = 12;
+    // The 12-gon's edges touch the circle: a fifth less fill than the square.
+    const float r = 0.5f / std::cos(kPi / sides);
+    Mesh mesh;
+    mesh.name = name;
+    mesh.points.push_back(center);
+    mesh.texels.push_back({0.5f, 0.5f});
+    for (unsigned i = 0; i < sides; ++i) {
+        const float a = 2 * kPi * i / sides;
+        const float x = r * std::cos(a), y = r * std::sin(a);
+        mesh.points.push_back(center + right * (x * size) + top * (y * size));
+        mesh.texels.push_back({0.5f + x, 0.5f + y});
+    }
+    for (unsigned i = 0; i < sides; ++i)
+        mesh.faces.push_back({{0, 1 + i, 1 + (i + 1) % sides}, i == 0 ? material : ""});
+    return mesh;
+}
+
+Mesh Sprite(const std::string& name, Vec3 center, float size, const std::string& material) {
+    Mesh mesh = Card(name, center, size, size, {0, -1, 0}, {0, 0, 1}, material);
+    mesh.Append(Card(name, center, size, size, {1, 0, 0}, {0, 0, 1}, material));
+    mesh.Append(Card(name, center, size, size, {0, 0, 1}, {0, 1, 0}, material));
+    return mesh;
+}
+
+Mesh NeonRing(const std::string& name, float radius, float width, int segments, const std::string& material) {
+    const float inner = radius - width / 2, outer = radius + width / 2;
+    Mesh mesh;
+    mesh.name = name;
+    for (int i = 0; i <= segments; i++) {
+        const float rad = 360.0f * i / segments * kPi / 180.0f;
+        mesh.points.push_back({inner * std::cos(rad), inner * std::sin(rad), 0});
+        mesh.points.push_back({outer * std::cos(rad), outer * std::sin(rad), 0});
+        mesh.texels.push_back({0.5f, 0});
+        mesh.texels.push_back({0.5f, 1});
+    }
+    for (int i = 0; i < segments; i++) {
+        const unsigned a = 2 * i, b = a + 1, c = a + 2, d = a + 3;
+        mesh.faces.push_back({{a, b, d}, i == 0 ? material : ""});
+        mesh.faces.push_back({{a, d, c}, ""});
+    }
+    return mesh;
+}
+
+Mesh SquareCard(const std::string& name, float size, Vec3 normal, const std::string& material)
+{
+    const Vec3 n = scenekit::Normalize(normal);
+    const Vec3 up = std::fabs(n.z) > 0.9f ? Vec3{0, 1, 0} : Vec3{0, 0, 1};
+    const Vec3 right = scenekit::Normalize(scenekit::Cross(up, n));
+    const Vec3 top = scenekit::Cross(n, right);
+    const float h = size / 2;
+    Mesh mesh;
+    mesh.name = name;
+    mesh.points = {(right * -h) + (top * -h), (right * h) + (top * -h), (right * h) + (top * h),
+                   (right * -h) + (top * h)};
+    mesh.texels = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    mesh.faces = {{{0, 1, 2}, material}, {{0, 2, 3}, ""}};
+    return mesh;
+}
+
+Mesh SquareGlowCard(const std::string& name, float size, Vec3 normal, const std::string& material)
+{
+    const Mesh square = SquareCard(name, size, normal, material);
+    const Vec3 right = square.points[1] - square.points[0], top = square.points[3] - square.points[0];
+    const int sides = 12;
+    const float r = 0.5f / std::cos(3.14159265f / sides);
+    Mesh mesh;
+    mesh.name = name;
+    mesh.points.push_back({0, 0, 0});
+    mesh.texels.push_back({0.5f, 0.5f});
+    for (int i = 0; i < sides; i++) {
+        const float a = 2 * 3.14159265f * i / sides;
+        const float x = r * std::cos(a), y = r * std::sin(a);
+        mesh.points.push_back((right * x) + (top * y));
+        mesh.texels.push_back({0.5f + x, 0.5f + y});
+    }
+    for (int i = 0; i < sides; i++)
+        mesh.faces.push_back({{0u, unsigned(1 + i), unsigned(1 + (i + 1) % sides)}, i == 0 ? material : ""});
+    return mesh;
+}
+
+}  // namespace scenes::kit

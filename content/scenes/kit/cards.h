@@ -1,0 +1,41 @@
+// Cards and glows: flat pictures standing in the scene. A glow is a card of
+// an additive material; the player draws it without depth test, so it shows
+// through nothing and covers nothing (see kit.h for the order of drawing).
+#ifndef SCENES_KIT_CARDS_H
+#define SCENES_KIT_CARDS_H
+
+#include <string>
+
+#include "scenekit.h"
+
+namespace scenes::kit {
+
+using scenekit::Mesh;
+using scenekit::Vec3;
+
+// A width x height rectangle centred on `center`, seen from the side `normal`
+// points to, the image upright with `up` (projected into the plane) as its top.
+Mesh Card(const std::string& name, Vec3 center, float width, float height, Vec3 normal, Vec3 up,
+          const std::string& material);
+// A square card of edge `size` cut to a 12-gon round its inscribed circle: a
+// round glow image is black beyond that circle, so the corners would add
+// nothing but fill.
+Mesh GlowCard(const std::string& name, Vec3 center, float size, Vec3 normal, Vec3 up,
+              const std::string& material);
+// Three crossed squares of edge `size` around `center` (XZ, YZ and XY planes):
+// a glow that reads as a round light from any side.
+Mesh Sprite(const std::string& name, Vec3 center, float size, const std::string& material);
+// A flat ring in the XY plane facing +Z, of `radius` to the middle of its
+// band and `width` across it, whose texels all sit on the image's middle
+// column: a round glow image makes it a thin ring of light, a neon tube.
+Mesh NeonRing(const std::string& name, float radius, float width, int segments, const std::string& material);
+
+// The same square card and glow card centred on the origin, with +Z (or +Y
+// when the normal is near vertical) as the image's up, computed as the later
+// scenes were made with.
+Mesh SquareCard(const std::string& name, float size, Vec3 normal, const std::string& material);
+Mesh SquareGlowCard(const std::string& name, float size, Vec3 normal, const std::string& material);
+
+}  // namespace scenes::kit
+
+#endif

@@ -1,0 +1,29 @@
+// Solids built for the scenes (the rest are scenekit's primitives), and the
+// touch reflective solids need.
+#ifndef SCENES_KIT_SOLIDS_H
+#define SCENES_KIT_SOLIDS_H
+
+#include <array>
+#include <string>
+
+#include "scenekit.h"
+
+namespace scenes::kit {
+
+// Drops the texture coordinates: a reflective material shows its sphere map
+// through generated coordinates and needs none.
+void ClearTexels(scenekit::Mesh& mesh);
+
+// Corners of a regular tetrahedron with edge `edge` centred on the origin,
+// its base flat (the first three, the first on +Y) and its apex up (the last).
+std::array<scenekit::Vec3, 4> TetrahedronCorners(float edge);
+// That tetrahedron moved to `center`: a closed solid without texels.
+scenekit::Mesh Tetrahedron(const std::string& name, scenekit::Vec3 center, float edge,
+                           const std::string& material);
+// Sierpinski tetrahedron: 4^level tetrahedra filling one of edge `edge`.
+scenekit::Mesh Sierpinski(const std::string& name, scenekit::Vec3 center, float edge, int level,
+                          const std::string& material);
+
+}  // namespace scenes::kit
+
+#endif
