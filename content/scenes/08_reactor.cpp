@@ -71,8 +71,7 @@ Scene BuildReactor() {
     core.name = "core";
     for (int k = 0; k < 9; ++k) {
         const Vec3 at{0, 0, 80.0f + k * spacing};
-        core.Append(GlowCard("core", at, 130, {0, -1, 0}, {0, 0, 1}, k == 0 ? "Core" : ""));
-        core.Append(GlowCard("core", at, 130, {1, 0, 0}, {0, 0, 1}, ""));
+        core.Append(UprightGlow("core", at, 130, k == 0 ? "Core" : ""));
     }
     Motion coreMotion;
     coreMotion.scale = SampleScale(frames, 1, [&](float t) {

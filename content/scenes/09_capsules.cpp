@@ -100,7 +100,7 @@ Scene BuildCapsules()
     AddLadder(scene);
     AddSwarm(scene);
     // Light from above the top of the ladder, pulsing with the beat.
-    auto shine = SquareCard("zShine", 160, {0, -1, 0.4f}, "Shine");
+    auto shine = Card("zShine", {0, 0, 0}, 160, 160, {0, -1, 0.4f}, {0, 0, 1}, "Shine");
     Motion pulse;
     pulse.pivot = {0, 0, 0};
     pulse.position = {{0, {0, 0, 215}}};

@@ -60,13 +60,15 @@ void AddLights(Scene& scene)
     for (int i = 0; i < 22; i++) {
         const float s = 0.02f + i * 0.04f;
         const TubeFrame frame = FrameAt(Centre, s);
-        auto lamp = SquareGlowCard("zLamp" + std::to_string(i), 26, -frame.along, "LampGlow");
+        auto lamp = GlowCard("zLamp" + std::to_string(i), {0, 0, 0}, 26, -frame.along, {0, 0, 1},
+                             "LampGlow");
         lamp.Transform(scenekit::Translation(Centre(s) + frame.up * (kInnerRadius - 4)));
         scene.AddObject(lamp);
     }
     for (int i = 0; i < 5; i++) {
         const float s = 0.13f + i * 0.15f;
-        auto ring = SquareGlowCard("zRing" + std::to_string(i), 1.8f * kInnerRadius, {0, 0, 1}, "RingGlow");
+        auto ring = GlowCard("zRing" + std::to_string(i), {0, 0, 0}, 1.8f * kInnerRadius, {0, 0, 1}, {0, 1, 0},
+                             "RingGlow");
         Motion place;
         place.position = {{0, Centre(s)}};
         // Each ring flashes on the beat it is passed in.
@@ -76,7 +78,8 @@ void AddLights(Scene& scene)
         });
         scene.AddObject(ring, place);
     }
-    auto furnace = SquareGlowCard("zFurnace", 3 * kRadius, -Tangent(Centre, 0.97f), "Furnace");
+    auto furnace =
+        GlowCard("zFurnace", {0, 0, 0}, 3 * kRadius, -Tangent(Centre, 0.97f), {0, 0, 1}, "Furnace");
     furnace.Transform(scenekit::Translation(Centre(0.97f)));
     scene.AddObject(furnace);
 }

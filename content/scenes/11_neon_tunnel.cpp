@@ -82,8 +82,8 @@ void AddSparks(Scene& scene)
         const float offset = rng.Range(0, 1);
         const float angle = rng.Range(0, 360);
         const float r = rng.Range(12, kInnerRadius - 10);
-        auto spark = SquareCard("zSpark" + std::to_string(i), 16, {0, 0, 1},
-                                   i % 3 ? "Spark" : "SparkHot");
+        auto spark = Card("zSpark" + std::to_string(i), {0, 0, 0}, 16, 16, {0, 0, 1}, {0, 1, 0},
+                          i % 3 ? "Spark" : "SparkHot");
         Motion fly;
         fly.position = SamplePath(kSlot8, 4, [=](float t) {
             // Each spark loops down the tunnel ahead of the camera, twice per slot.
@@ -120,7 +120,7 @@ Scene BuildNeonTunnel()
     AddHoops(scene);
     AddSparks(scene);
     // The exit: a light that swells over the last bar until it fills the view.
-    auto exit = SquareCard("zzExit", 4 * kRadius, {0, 0, 1}, "WhiteOut");
+    auto exit = Card("zzExit", {0, 0, 0}, 4 * kRadius, 4 * kRadius, {0, 0, 1}, {0, 1, 0}, "WhiteOut");
     Motion glare;
     glare.position = {{0, Centre(0.97f)}};
     glare.rotation = {TurnOnto(0, {0, 0, 1}, -Tangent(Centre, 0.97f))};

@@ -99,7 +99,7 @@ void AddPixels(Scene& scene, const std::vector<Vec3>& pixels)
 // A halo ring behind the words with sparks turning round it.
 void AddHalo(Scene& scene)
 {
-    auto halo = SquareGlowCard("zHalo", 500, {0, -1, 0}, "Halo");
+    auto halo = GlowCard("zHalo", {0, 0, 0}, 500, {0, -1, 0}, {0, 0, 1}, "Halo");
     Motion breathe;
     breathe.position = {{0, kLogoCentre + Vec3{0, 40, 0}}};
     breathe.scale = SampleScale(kSlot8, 1, [](float t) {
@@ -111,8 +111,9 @@ void AddHalo(Scene& scene)
     const int turn = scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 1, 0}, 0, kSlot8, -120), haloNode);
     const auto spots = Ring(20, {0, 0, 0}, 300, 0);
     for (size_t i = 0; i < spots.size(); i++) {
-        auto spark = SquareCard("zSpark" + std::to_string(10 + i), i % 2 ? 45 : 70, {0, -1, 0},
-                                   i % 2 ? "SparkBlue" : "Spark");
+        const float size = i % 2 ? 45 : 70;
+        auto spark = Card("zSpark" + std::to_string(10 + i), {0, 0, 0}, size, size, {0, -1, 0}, {0, 0, 1},
+                          i % 2 ? "SparkBlue" : "Spark");
         // Ring() lies in XY; the halo stands in XZ.
         scene.AddObject(spark, Motion::Still({spots[i].x, 0, spots[i].y}), turn);
     }
@@ -121,7 +122,7 @@ void AddHalo(Scene& scene)
 // A light streak across the letters once they have locked, and glints.
 void AddFlares(Scene& scene, const std::vector<Vec3>& pixels)
 {
-    auto streak = SquareCard("zStreak", 120, {0, -1, 0}, "Streak");
+    auto streak = Card("zStreak", {0, 0, 0}, 120, 120, {0, -1, 0}, {0, 0, 1}, "Streak");
     streak.Transform(scenekit::Scaling({2.5f, 1, 0.6f}));
     const float y = -15;
     scene.AddObject(streak, Motion::Path({{0, {-700, y, 35}},
@@ -131,7 +132,7 @@ void AddFlares(Scene& scene, const std::vector<Vec3>& pixels)
     Rng rng(81);
     for (int i = 0; i < 6; i++) {
         const Vec3 at = pixels[rng.Int(int(pixels.size()))] + Vec3{0, -8, 0};
-        auto glint = SquareCard("zGlint" + std::to_string(i), 70, {0, -1, 0}, "Glint");
+        auto glint = Card("zGlint" + std::to_string(i), {0, 0, 0}, 70, 70, {0, -1, 0}, {0, 0, 1}, "Glint");
         const int beat = kLocked + kBeat * (1 + i * 1);
         Motion twinkle;
         twinkle.position = {{0, at}};

@@ -40,7 +40,7 @@ void AddLandingFlash(Scene& scene, const std::string& name, Vec3 at, int frame)
     Motion flash;
     flash.position = {{0, at}};
     flash.scale = Flash(frame, frame + 2, frame + 9, 1.3f);
-    scene.AddObject(SquareCard(name, 70, {0, -1, 0.2f}, "Flash"), flash);
+    scene.AddObject(Card(name, {0, 0, 0}, 70, 70, {0, -1, 0.2f}, {0, 0, 1}, "Flash"), flash);
 }
 
 // Each pair rises out of the floor on its beat, overshooting a little.
@@ -96,10 +96,7 @@ void AddMonument(Scene& scene)
     Motion throb = Motion::Still(kPillar + Vec3{0, 0, 215});
     throb.scale = SampleScale(kSlot8, 1, [](float t) { return 0.9f + 0.5f * BeatPulse(t * kSlot8); });
     // Three crossed cards: a glow from every side the camera takes.
-    Mesh glow = SquareCard("zOrbGlow", 150, {0, -1, 0}, "OrbGlow");
-    glow.Append(SquareCard("g2", 150, {1, 0, 0}, "OrbGlow"));
-    glow.Append(SquareCard("g3", 150, {0, 0, 1}, "OrbGlow"));
-    scene.AddObject(glow, throb);
+    scene.AddObject(Sprite("zOrbGlow", {0, 0, 0}, 150, "OrbGlow"), throb);
 
     const int ring = scene.AddDummy(Motion::Spin(kPillar + Vec3{0, 0, 12}, {0, 0, 1}, 0, kSlot8, 90));
     const auto spots = Ring(8, {0, 0, 0}, 52, 22.5f);

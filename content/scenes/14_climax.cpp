@@ -87,9 +87,9 @@ void AddSatellites(Scene& scene)
 // platform, and four light pillars that fire in bars 5 to 8.
 void AddGlows(Scene& scene)
 {
-    const int heat = scene.AddObject(SquareGlowCard("zHeat", 520, {0, 0, 1}, "HaloGlow"), Motion::Still({0, 0, 2}));
-    Mesh halo = SquareGlowCard("zHalo", 150, {0, -1, 0}, "HaloGlow");
-    halo.Append(SquareGlowCard("h2", 150, {1, 0, 0}, "HaloGlow"));
+    const int heat =
+        scene.AddObject(GlowCard("zHeat", {0, 0, 0}, 520, {0, 0, 1}, {0, 1, 0}, "HaloGlow"), Motion::Still({0, 0, 2}));
+    Mesh halo = UprightGlow("zHalo", {0, 0, 0}, 150, "HaloGlow");
     Motion throb = Motion::Still(kCore - Vec3{0, 0, 2});
     throb.scale = SampleScale(kSlot16, 1, [](float t) { return 0.7f + 0.6f * BeatPulse(t * kSlot16); });
     scene.AddObject(halo, throb, heat);
@@ -119,14 +119,15 @@ void AddGlows(Scene& scene)
             const float h = std::fmod(phase + 4 * t, 1.0f);
             return OnCircle({0, 0, 0}, radius * (1 - 0.4f * h), angle + 90 * h, 10 + 380 * h);
         });
-        scene.AddObject(SquareCard("zSpark" + std::to_string(10 + i), i % 3 ? 26 : 40, {0, -1, 0.3f},
-                                      i % 3 ? "Spark" : "HaloGlow"),
+        const float size = i % 3 ? 26 : 40;
+        scene.AddObject(Card("zSpark" + std::to_string(10 + i), {0, 0, 0}, size, size, {0, -1, 0.3f}, {0, 0, 1},
+                             i % 3 ? "Spark" : "HaloGlow"),
                         rise, swirl);
     }
     for (int k = 0; k < 4; k++) {
         const Vec3 at = OnCircle({0, 0, 0}, 380, 22.5f + 90 * k);
-        Mesh pillar = SquareCard("zPillar" + std::to_string(k), 100, {at.x, at.y, 0}, "Beam");
-        pillar.Append(SquareCard("q", 100, {-at.y, at.x, 0}, "Beam"));
+        Mesh pillar = Card("zPillar" + std::to_string(k), {0, 0, 0}, 100, 100, {at.x, at.y, 0}, {0, 0, 1}, "Beam");
+        pillar.Append(Card("q", {0, 0, 0}, 100, 100, {-at.y, at.x, 0}, {0, 0, 1}, "Beam"));
         // The beam image is a horizontal streak: stand it up, narrow it, stretch it on cue.
         for (auto& p : pillar.points) p = {p.x * 0.5f, p.y * 0.5f, p.z};
         for (auto& t : pillar.texels) t = {t[1], t[0]};

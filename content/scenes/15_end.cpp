@@ -54,7 +54,7 @@ void AddTitle(Scene& scene)
 void AddGlints(Scene& scene)
 {
     const Vec3 sunAt{-1100, 2200, 60};
-    Mesh sun = SquareCard("zSun", 900, {0.45f, -1, 0}, "Sun");
+    Mesh sun = Card("zSun", {0, 0, 0}, 900, 900, {0.45f, -1, 0}, {0, 0, 1}, "Sun");
     const int sunNode = scene.AddObject(sun, Motion::Still(sunAt));
     const float width = scenekit::BlockTextWidth(kTitle, kTitlePixel);
     Rng rng(112);
@@ -64,8 +64,8 @@ void AddGlints(Scene& scene)
         Motion twinkle;
         twinkle.position = {{0, at - sunAt}};
         twinkle.scale = Flash(beat, beat + 2, beat + 7);
-        scene.AddObject(SquareCard("zGlint" + std::to_string(i), 90, {0, -1, 0}, "Glint"), twinkle,
-                        sunNode);
+        scene.AddObject(Card("zGlint" + std::to_string(i), {0, 0, 0}, 90, 90, {0, -1, 0}, {0, 0, 1}, "Glint"),
+                        twinkle, sunNode);
     }
 }
 

@@ -56,6 +56,12 @@ Mesh Sprite(const std::string& name, Vec3 center, float size, const std::string&
     return mesh;
 }
 
+Mesh UprightGlow(const std::string& name, Vec3 center, float size, const std::string& material) {
+    Mesh mesh = GlowCard(name, center, size, {0, -1, 0}, {0, 0, 1}, material);
+    mesh.Append(GlowCard(name, center, size, {1, 0, 0}, {0, 0, 1}, material));
+    return mesh;
+}
+
 Mesh NeonRing(const std::string& name, float radius, float width, int segments, const std::string& material) {
     const float inner = radius - width / 2, outer = radius + width / 2;
     Mesh mesh;
@@ -72,43 +78,6 @@ Mesh NeonRing(const std::string& name, float radius, float width, int segments, 
         mesh.faces.push_back({{a, b, d}, i == 0 ? material : ""});
         mesh.faces.push_back({{a, d, c}, ""});
     }
-    return mesh;
-}
-
-Mesh SquareCard(const std::string& name, float size, Vec3 normal, const std::string& material)
-{
-    const Vec3 n = scenekit::Normalize(normal);
-    const Vec3 up = std::fabs(n.z) > 0.9f ? Vec3{0, 1, 0} : Vec3{0, 0, 1};
-    const Vec3 right = scenekit::Normalize(scenekit::Cross(up, n));
-    const Vec3 top = scenekit::Cross(n, right);
-    const float h = size / 2;
-    Mesh mesh;
-    mesh.name = name;
-    mesh.points = {(right * -h) + (top * -h), (right * h) + (top * -h), (right * h) + (top * h),
-                   (right * -h) + (top * h)};
-    mesh.texels = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    mesh.faces = {{{0, 1, 2}, material}, {{0, 2, 3}, ""}};
-    return mesh;
-}
-
-Mesh SquareGlowCard(const std::string& name, float size, Vec3 normal, const std::string& material)
-{
-    const Mesh square = SquareCard(name, size, normal, material);
-    const Vec3 right = square.points[1] - square.points[0], top = square.points[3] - square.points[0];
-    const int sides = 12;
-    const float r = 0.5f / std::cos(3.14159265f / sides);
-    Mesh mesh;
-    mesh.name = name;
-    mesh.points.push_back({0, 0, 0});
-    mesh.texels.push_back({0.5f, 0.5f});
-    for (int i = 0; i < sides; i++) {
-        const float a = 2 * 3.14159265f * i / sides;
-        const float x = r * std::cos(a), y = r * std::sin(a);
-        mesh.points.push_back((right * x) + (top * y));
-        mesh.texels.push_back({0.5f + x, 0.5f + y});
-    }
-    for (int i = 0; i < sides; i++)
-        mesh.faces.push_back({{0u, unsigned(1 + i), unsigned(1 + (i + 1) % sides)}, i == 0 ? material : ""});
     return mesh;
 }
 

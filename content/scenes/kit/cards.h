@@ -25,16 +25,13 @@ Mesh GlowCard(const std::string& name, Vec3 center, float size, Vec3 normal, Vec
 // Three crossed squares of edge `size` around `center` (XZ, YZ and XY planes):
 // a glow that reads as a round light from any side.
 Mesh Sprite(const std::string& name, Vec3 center, float size, const std::string& material);
+// Two glow cards of edge `size` standing upright round `center`, crossed
+// (facing -Y and +X): a glow on a vertical axis, round from any side.
+Mesh UprightGlow(const std::string& name, Vec3 center, float size, const std::string& material);
 // A flat ring in the XY plane facing +Z, of `radius` to the middle of its
 // band and `width` across it, whose texels all sit on the image's middle
 // column: a round glow image makes it a thin ring of light, a neon tube.
 Mesh NeonRing(const std::string& name, float radius, float width, int segments, const std::string& material);
-
-// The same square card and glow card centred on the origin, with +Z (or +Y
-// when the normal is near vertical) as the image's up, computed as the later
-// scenes were made with.
-Mesh SquareCard(const std::string& name, float size, Vec3 normal, const std::string& material);
-Mesh SquareGlowCard(const std::string& name, float size, Vec3 normal, const std::string& material);
 
 }  // namespace scenes::kit
 
