@@ -32,7 +32,8 @@ Scene BuildPyramid() {
     scene.AddObject(dome);
 
     // The pyramid: level 3, 64 tetrahedra, turning a third each bar.
-    Mesh pyramid = Sierpinski("Pyramid", {0, 0, 0}, 220, 3, "Neon chrome");
+    const float edge = 220;
+    Mesh pyramid = Sierpinski("Pyramid", {0, 0, 0}, edge, 3, "Neon chrome");
     Motion pyramidMotion = Motion::Still({0, 0, 150});
     pyramidMotion.rotation = SampleAngle(frames, 1, {0, 0, 1}, [&](float t) {
         const float bars = t * frames / kBar;
@@ -78,9 +79,7 @@ Scene BuildPyramid() {
     }
 
     // Lights on the pyramid's corners, flashing on alternate beats.
-    const float r = 220 / std::sqrt(3.0f), h = 220 * std::sqrt(2.0f / 3.0f);
-    const Vec3 corners[4] = {{0, r, -h / 4}, {-r * 0.866f, -r * 0.5f, -h / 4}, {r * 0.866f, -r * 0.5f, -h / 4},
-                             {0, 0, h * 0.75f}};
+    const auto corners = TetrahedronCorners(edge);
     for (int k = 0; k < 4; ++k) {
         Motion m = Motion::Still(corners[k]);
         m.scale = SampleScale(frames, 1, [&](float t) {
