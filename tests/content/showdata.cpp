@@ -1,5 +1,6 @@
 #include "showdata.h"
 
+#include <lib3ds/material.h>
 #include <lib3ds/matrix.h>
 
 #include <cmath>
@@ -57,23 +58,30 @@ void ForEachNode(Lib3dsFile* file, const std::function<void(Lib3dsNode*)>& visit
     Visit(file->nodes, visit);
 }
 
+namespace {
+void AddInDrawOrder(Lib3dsFile* file, Lib3dsNode* node, std::vector<Lib3dsNode*>* out) {
+    for (Lib3dsNode* child = node->childs; child; child = child->next) AddInDrawOrder(file, child, out);
+    if (node->type == LIB3DS_OBJECT_NODE && std::string(node->name) != "$$$DUMMY" &&
+        lib3ds_file_mesh_by_name(file, node->name))
+        out->push_back(node);
+}
+}  // namespace
+
 std::vector<Lib3dsNode*> DrawnNodes(Lib3dsFile* file) {
     std::vector<Lib3dsNode*> out;
-    ForEachNode(file, [&](Lib3dsNode* n) {
-        if (n->type == LIB3DS_OBJECT_NODE && std::string(n->name) != "$$$DUMMY" &&
-            lib3ds_file_mesh_by_name(file, n->name))
-            out.push_back(n);
-    });
+    for (Lib3dsNode* node = file->nodes; node; node = node->next) AddInDrawOrder(file, node, &out);
     return out;
 }
 
-namespace {
-
-Vec Sub(const Vec& a, const Vec& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-Vec Cross(const Vec& a, const Vec& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+bool IsGlow(Lib3dsFile* file, const Lib3dsMesh* mesh) {
+    for (unsigned f = 0; f < mesh->faces; ++f) {
+        const Lib3dsMaterial* m = lib3ds_file_material_by_name(file, mesh->faceL[f].material);
+        if (m && m->transparency != 0) return true;
+    }
+    return false;
 }
-double Dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+namespace {
 
 // Merges points closer than eps, so that seams of primitives (the same
 // position stored twice for two texture coordinates) join.
@@ -246,6 +254,14 @@ int Handedness(const Lib3dsNode* node, const Lib3dsMesh* mesh) {
     bool ok = false;
     const M4 chain = DrawChain(node, mesh, &ok);
     return Det3(chain) < 0 ? -1 : 1;
+}
+
+std::vector<Vec> WorldPoints(const Lib3dsNode* node, const Lib3dsMesh* mesh) {
+    bool ok = false;
+    const M4 chain = DrawChain(node, mesh, &ok);
+    std::vector<Vec> points;
+    for (unsigned i = 0; ok && i < mesh->points; ++i) points.push_back(Apply(chain, FromLib(mesh->pointL[i].pos)));
+    return points;
 }
 
 }  // namespace contenttest

@@ -8,6 +8,7 @@
 #include <lib3ds/node.h>
 
 #include <array>
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -42,10 +43,24 @@ SceneFile LoadScene(const std::string& name, std::string* why);
 
 // Calls visit for every node of the tree, parents before children.
 void ForEachNode(Lib3dsFile* file, const std::function<void(Lib3dsNode*)>& visit);
-// Object nodes the player draws: not "$$$DUMMY" and with a mesh of their name.
+// Object nodes the player draws (not "$$$DUMMY", with a mesh of their name)
+// in the order it draws them: each node's children before the node.
 std::vector<Lib3dsNode*> DrawnNodes(Lib3dsFile* file);
+// Whether the player draws any face of the mesh additively (a material with
+// transparency), that is without depth test: a glow.
+bool IsGlow(Lib3dsFile* file, const Lib3dsMesh* mesh);
 
 using Vec = std::array<double, 3>;
+inline Vec Add(const Vec& a, const Vec& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
+inline Vec Sub(const Vec& a, const Vec& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+inline Vec Scale(const Vec& a, double s) { return {a[0] * s, a[1] * s, a[2] * s}; }
+inline double Dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+inline Vec Cross(const Vec& a, const Vec& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+inline double Length(const Vec& a) { return std::sqrt(Dot(a, a)); }
+inline Vec Unit(const Vec& a) { return Scale(a, 1 / Length(a)); }
+inline Vec FromLib(const float v[3]) { return {v[0], v[1], v[2]}; }
 
 // A mesh as a solid, in the space its points are stored in.
 struct Solid {
@@ -64,6 +79,9 @@ bool Encloses(const Solid& solid, const Vec& p);
 bool WorldToMesh(const Lib3dsNode* node, const Lib3dsMesh* mesh, const Vec& world, Vec* out);
 // Sign of the determinant of that chain: -1 when it mirrors.
 int Handedness(const Lib3dsNode* node, const Lib3dsMesh* mesh);
+// The mesh's points where the player draws them after the last
+// lib3ds_file_eval: the same chain the other way.
+std::vector<Vec> WorldPoints(const Lib3dsNode* node, const Lib3dsMesh* mesh);
 
 }  // namespace contenttest
 

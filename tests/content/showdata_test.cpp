@@ -70,6 +70,18 @@ TEST(Geometry, PointsAreTestedWhereThePlayerDrawsTheMesh) {
     EXPECT_FALSE(Inside(file.get(), "Crate", {0, 0, 0}));
     EXPECT_TRUE(Inside(file.get(), "Sky", {0, -50, 0}));
     EXPECT_FALSE(Inside(file.get(), "Sky", {0, -600, 0}));
+
+    // And the other way: every corner of the crate lands 10 * sqrt(3) from its centre.
+    Lib3dsNode* node = lib3ds_file_node_by_name(file.get(), "Crate", LIB3DS_OBJECT_NODE);
+    Lib3dsMesh* mesh = lib3ds_file_mesh_by_name(file.get(), "Crate");
+    const std::vector<Vec> world = WorldPoints(node, mesh);
+    ASSERT_EQ(world.size(), mesh->points);
+    for (unsigned i = 0; i < mesh->points; ++i) {
+        EXPECT_NEAR(Length(Sub(world[i], {100, 0, 0})), 10 * std::sqrt(3.0), 1e-4) << i;
+        Vec back;
+        ASSERT_TRUE(WorldToMesh(node, mesh, world[i], &back));
+        EXPECT_NEAR(Length(Sub(back, FromLib(mesh->pointL[i].pos))), 0, 1e-4) << i;
+    }
 }
 
 }  // namespace
