@@ -9,26 +9,19 @@
 
 #include "images/images.h"
 #include "scenes.h"
+#include "showplan.h"
 #include "soundtrack.h"
 
 namespace {
 
-struct SceneFile {
-    const char* file;
-    scenekit::Scene (*build)();
+// The builder of each slot of the show plan, in show order.
+scenekit::Scene (*const kBuilders[])() = {
+    scenes::BuildOpening,   scenes::BuildCircuitCity,   scenes::BuildGlass,      scenes::BuildKnots,
+    scenes::BuildEqualiser, scenes::BuildPuzzle,        scenes::BuildPyramid,    scenes::BuildReactor,
+    scenes::BuildCapsules,  scenes::BuildServiceTunnel, scenes::BuildNeonTunnel, scenes::BuildInterlude,
+    scenes::BuildColonnade, scenes::BuildClimax,        scenes::BuildEnd,
 };
-
-// In show order.
-const SceneFile kScenes[] = {
-    {"_i2.3ds", scenes::BuildOpening}, {"c.3ds", scenes::BuildCircuitCity},
-    {"gl.3ds", scenes::BuildGlass},      {"tor.3ds", scenes::BuildKnots},
-    {"bloc.3ds", scenes::BuildEqualiser},  {"puz.3ds", scenes::BuildPuzzle},
-    {"tri.3ds", scenes::BuildPyramid},    {"c2.3ds", scenes::BuildReactor},
-    {"capsul.3ds", scenes::BuildCapsules}, {"tub2.3ds", scenes::BuildServiceTunnel},
-    {"tub.3ds", scenes::BuildNeonTunnel},    {"_i.3ds", scenes::BuildInterlude},
-    {"cyl.3ds", scenes::BuildColonnade},    {"t.3ds", scenes::BuildClimax},
-    {"end.3ds", scenes::BuildEnd},
-};
+static_assert(sizeof kBuilders / sizeof kBuilders[0] == showplan::SceneCount, "one builder per slot");
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -55,15 +48,16 @@ int main(int argc, char** argv) {
     std::string musicError;
     double musicSeconds = 0;
     std::thread music([&] {
-        musicOk = WriteSoundtrack(dir + "/2minute.mp3", &musicError);
+        musicOk = WriteSoundtrack(dir + "/" + showplan::MusicFile, &musicError);
         musicSeconds = SecondsSince(start);
     });
 
     bool ok = true;
-    for (const SceneFile& s : kScenes) {
+    for (int i = 0; i < showplan::SceneCount; i++) {
+        const char* file = showplan::Scenes[i].file;
         std::string error;
-        if (!s.build().Save(dir + "/" + s.file, &error)) {
-            std::fprintf(stderr, "makeshow: %s: %s\n", s.file, error.c_str());
+        if (!kBuilders[i]().Save(dir + "/" + file, &error)) {
+            std::fprintf(stderr, "makeshow: %s: %s\n", file, error.c_str());
             ok = false;
         }
     }
@@ -76,7 +70,7 @@ int main(int argc, char** argv) {
     const double imagesSeconds = SecondsSince(start);
     music.join();
     if (!musicOk) {
-        std::fprintf(stderr, "makeshow: 2minute.mp3: %s\n", musicError.c_str());
+        std::fprintf(stderr, "makeshow: %s: %s\n", showplan::MusicFile, musicError.c_str());
         ok = false;
     }
     std::fprintf(stderr, "makeshow: scenes %.2f s, images done at %.2f s, music done at %.2f s\n",

@@ -46,7 +46,8 @@ TEST_P(Scene, IsSeenThroughCamera01WithItsCameraAndTargetNodes) {
     EXPECT_NE(Node("Camera01", LIB3DS_TARGET_NODE), nullptr);
 }
 
-TEST_P(Scene, CameraKeysStartAtZeroAndSpanTheSlot) {
+TEST_P(Scene, LastsItsSlotWithCameraKeysFromZeroToTheEnd) {
+    EXPECT_EQ(file_->frames, unsigned(GetParam().frames)) << "the scene's length is not its slot's";
     Lib3dsNode* camera = Node("Camera01", LIB3DS_CAMERA_NODE);
     Lib3dsNode* target = Node("Camera01", LIB3DS_TARGET_NODE);
     ASSERT_TRUE(camera && target);

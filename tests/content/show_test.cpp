@@ -16,6 +16,7 @@
 #include <set>
 
 #include "showdata.h"
+#include "showplan.h"
 
 namespace contenttest {
 namespace {
@@ -105,7 +106,7 @@ TEST_F(Show, ExercisesEveryFeatureOfTheRenderer) {
 }
 
 TEST_F(Show, MusicIsAnMp3ThatTheMixerLoads) {
-    const std::string path = DataDir() + "/2minute.mp3";
+    const std::string path = DataDir() + "/" + showplan::MusicFile;
     ASSERT_TRUE(fs::is_regular_file(path));
     EXPECT_GT(fs::file_size(path), 100000u);
     setenv("SDL_AUDIODRIVER", "dummy", 1);

@@ -9,15 +9,16 @@
 #include <unordered_map>
 
 #include "scenecheck.h"
+#include "showplan.h"
 
 namespace contenttest {
 
 const std::vector<SceneSlot>& ShowScenes() {
-    static const std::vector<SceneSlot> scenes = {
-        {"_i2.3ds", 80},    {"c.3ds", 80},    {"gl.3ds", 40},  {"tor.3ds", 40},  {"bloc.3ds", 80},
-        {"puz.3ds", 80},    {"tri.3ds", 80},  {"c2.3ds", 80},  {"capsul.3ds", 80}, {"tub2.3ds", 80},
-        {"tub.3ds", 80},    {"_i.3ds", 80},   {"cyl.3ds", 80}, {"t.3ds", 160},   {"end.3ds", 80},
-    };
+    static const std::vector<SceneSlot> scenes = [] {
+        std::vector<SceneSlot> slots;
+        for (const showplan::SceneSlot& s : showplan::Scenes) slots.push_back({s.file, s.durationMs / 100});
+        return slots;
+    }();
     return scenes;
 }
 

@@ -1,5 +1,6 @@
-// Access to the generated show for the content tests: the scene list with
-// slot lengths, loading scenes through lib3ds, and geometry of drawn meshes.
+// Access to the generated show for the content tests: the show plan's scenes
+// with their slot lengths in frames, loading scenes through lib3ds, and
+// geometry of drawn meshes.
 #ifndef CONTENTTEST_SHOWDATA_H
 #define CONTENTTEST_SHOWDATA_H
 
@@ -22,7 +23,7 @@ struct SceneSlot {
     int frames;  // slot length in keyframes (ten per second)
 };
 
-// The fifteen scenes in show order.
+// The show plan's scenes in show order.
 const std::vector<SceneSlot>& ShowScenes();
 // Names parameterised tests by the scene's file.
 void PrintTo(const SceneSlot& slot, std::ostream* out);

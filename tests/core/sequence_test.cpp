@@ -11,6 +11,7 @@
 #include "main.h"
 #include "primitives.h"
 #include "scenes.h"
+#include "showplan.h"
 #include "texturemanager.h"
 
 namespace {
@@ -21,9 +22,7 @@ using scenekit::Material;
 using scenekit::Motion;
 using scenekit::Scene;
 
-const char *const ShowFiles[15] = {"_i2.3ds",    "c.3ds",    "gl.3ds",  "tor.3ds", "bloc.3ds",
-                                   "puz.3ds",    "tri.3ds",  "c2.3ds",  "capsul.3ds", "tub2.3ds",
-                                   "tub.3ds",    "_i.3ds",   "cyl.3ds", "t.3ds",   "end.3ds"};
+const int SceneCount = showplan::SceneCount;
 
 std::string ImageOf(int scene) { return "scene" + std::to_string(scene) + ".png"; }
 Rgb ColourOf(int scene) { return {30 + 15 * scene, 240 - 15 * scene, scene % 2 ? 200 : 40}; }
@@ -35,8 +34,8 @@ protected:
     // Play.
     void WriteShow(const std::string &missingFile = "", const std::string &bloc = "")
     {
-        for (int i = 0; i < 15; i++) {
-            const std::string file = ShowFiles[i];
+        for (int i = 0; i < SceneCount; i++) {
+            const std::string file = showplan::Scenes[i].file;
             if (file == missingFile)
                 continue;
             WriteSolidImage(ImageOf(i), ColourOf(i));
@@ -50,10 +49,10 @@ protected:
     }
     Effect_3DSPlay *StartShow()
     {
-        effectsManager = new EffectsManager(120000);
+        effectsManager = new EffectsManager(showplan::ShowLengthMs);
         effectsManager->startTime = 0;
         Effect_3DSPlay *play = new Effect_3DSPlay;
-        effectsManager->AddEffect(play, 0, 500000);
+        effectsManager->AddEffect(play, 0, showplan::EffectEndMs);
         return play;
     }
     static Lib3dsNode *Clock(Effect_3DSPlay *play, int scene)
@@ -64,11 +63,11 @@ protected:
     // (ms), or -1 when none or several did.
     void PlayedAt(Effect_3DSPlay *play, int showMs, int *scene, float *localMs, int spanStart = 0)
     {
-        for (int i = 0; i < 15; i++)
+        for (int i = 0; i < SceneCount; i++)
             Clock(play, i)->matrix[3][0] = -1;
         play->Do(showMs, spanStart);
         *scene = -1;
-        for (int i = 0; i < 15; i++) {
+        for (int i = 0; i < SceneCount; i++) {
             if (Clock(play, i)->matrix[3][0] == -1)
                 continue;
             if (*scene != -1) {
@@ -87,9 +86,9 @@ TEST_F(SequenceTest, InitLoadsTheFifteenScenesInOrder)
     Effect_3DSPlay *play = StartShow();
     EXPECT_EQ(1, effectsManager->effectCount);
     EXPECT_EQ(14, play->sceneCount);
-    for (int i = 0; i < 15; i++) {
+    for (int i = 0; i < SceneCount; i++) {
         ASSERT_NE(nullptr, play->scenes[i]) << i;
-        EXPECT_EQ("data/" + std::string(ShowFiles[i]), play->scenes[i]->fileName);
+        EXPECT_EQ("data/" + std::string(showplan::Scenes[i].file), play->scenes[i]->fileName);
         // Each scene's image was loaded while that scene was opened.
         EXPECT_EQ(ImageOf(i), textureManager->textureNames[i]);
     }

@@ -22,28 +22,25 @@
 #include "music/mp3.h"
 #include "scenekit/primitives.h"
 #include "scenekit/scenekit.h"
+#include "showplan.h"
 
 namespace {
 
 struct TestScene {
-    const char *file;
     const char *image;  // as the material names it; the file itself is lower-case
-    int durationMs;
     unsigned char r, g, b;
 };
 
-// The show's order and durations. One image name has upper-case letters: the
-// show lower-cases it before it opens the file.
+// One per slot of the show plan, in show order. One image name has upper-case
+// letters: the show lower-cases it before it opens the file.
 const TestScene kScenes[] = {
-    {"_i2.3ds", "i2.png", 8000, 255, 0, 0},       {"c.3ds", "c.png", 8000, 0, 255, 0},
-    {"gl.3ds", "gl.png", 4000, 0, 0, 255},        {"tor.3ds", "tor.png", 4000, 255, 255, 0},
-    {"bloc.3ds", "bloc.png", 8000, 0, 255, 255},  {"puz.3ds", "puz.png", 8000, 255, 0, 255},
-    {"tri.3ds", "tri.png", 8000, 255, 255, 255},  {"c2.3ds", "c2.png", 8000, 255, 128, 0},
-    {"capsul.3ds", "capsul.png", 8000, 128, 0, 255}, {"tub2.3ds", "tub2.png", 8000, 0, 128, 255},
-    {"tub.3ds", "tub.png", 8000, 128, 255, 0},    {"_i.3ds", "i.png", 8000, 255, 0, 128},
-    {"cyl.3ds", "cyl.png", 8000, 0, 255, 128},    {"t.3ds", "t.png", 16000, 128, 128, 128},
-    {"end.3ds", "End.PNG", 8000, 255, 128, 128},
+    {"i2.png", 255, 0, 0},       {"c.png", 0, 255, 0},      {"gl.png", 0, 0, 255},
+    {"tor.png", 255, 255, 0},    {"bloc.png", 0, 255, 255}, {"puz.png", 255, 0, 255},
+    {"tri.png", 255, 255, 255},  {"c2.png", 255, 128, 0},   {"capsul.png", 128, 0, 255},
+    {"tub2.png", 0, 128, 255},   {"tub.png", 128, 255, 0},  {"i.png", 255, 0, 128},
+    {"cyl.png", 0, 255, 128},    {"t.png", 128, 128, 128},  {"End.PNG", 255, 128, 128},
 };
+static_assert(sizeof kScenes / sizeof kScenes[0] == showplan::SceneCount, "one test scene per slot");
 
 // A quad facing the camera is lit by the head light alone: material ambient
 // 0.2 x model ambient 0.2 plus diffuse 0.8, times the texel.
@@ -106,12 +103,11 @@ bool WriteMusic(const std::string &path, std::string *error)
 
 void PrintList()
 {
-    int start = 0;
-    for (const TestScene &scene : kScenes) {
-        printf("%s %s %d %d %d %d %d\n", scene.file, Lower(scene.image).c_str(), start,
-               start + scene.durationMs, int(lroundf(scene.r * kLitFactor)),
+    for (int i = 0; i < showplan::SceneCount; i++) {
+        const TestScene &scene = kScenes[i];
+        printf("%s %s %d %d %d %d %d\n", showplan::Scenes[i].file, Lower(scene.image).c_str(),
+               showplan::SlotStartMs(i), showplan::SlotStartMs(i + 1), int(lroundf(scene.r * kLitFactor)),
                int(lroundf(scene.g * kLitFactor)), int(lroundf(scene.b * kLitFactor)));
-        start += scene.durationMs;
     }
 }
 
@@ -148,11 +144,13 @@ int main(int argc, char **argv)
         return Usage();
 
     std::string error;
-    for (const TestScene &scene : kScenes) {
-        bool ok = WriteScene(dir + "/" + scene.file, scene, noCamera != scene.file, &error) &&
+    for (int i = 0; i < showplan::SceneCount; i++) {
+        const std::string file = showplan::Scenes[i].file;
+        const TestScene &scene = kScenes[i];
+        bool ok = WriteScene(dir + "/" + file, scene, noCamera != file, &error) &&
                   WriteImage(dir + "/" + Lower(scene.image), imageSize, scene, &error);
         if (!ok) {
-            fprintf(stderr, "maketestdata: %s: %s\n", scene.file, error.c_str());
+            fprintf(stderr, "maketestdata: %s: %s\n", file.c_str(), error.c_str());
             return 1;
         }
     }

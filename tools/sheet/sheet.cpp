@@ -11,15 +11,8 @@
 #include "effectsmanager.h"
 #include "main.h"
 #include "offscreen.h"
+#include "showplan.h"
 #include "texturemanager.h"
-
-namespace {
-
-const int ShowLengthMs = 120000;
-const char *const SceneNames[] = {"_i2", "c", "gl", "tor", "bloc", "puz", "tri", "c2",
-                                  "capsul", "tub2", "tub", "_i", "cyl", "t", "end"};
-
-} // namespace
 
 int main(int argc, char **argv)
 {
@@ -36,29 +29,27 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    effectsManager = new EffectsManager(ShowLengthMs);
+    effectsManager = new EffectsManager(showplan::ShowLengthMs);
     textureManager = new TextureManager;
-    Effect_3DSPlay *effect = new Effect_3DSPlay;
-    effectsManager->AddEffect(effect, 0, 500000);
+    effectsManager->AddEffect(new Effect_3DSPlay, 0, showplan::EffectEndMs);
     effectsManager->startTime = 0;
 
-    int slotStart = 0;
-    for (int k = 0; k <= effect->sceneCount; k++) {
-        const int slotMs = k < effect->sceneCount ? effect->sceneDurations[k] : ShowLengthMs - slotStart;
+    for (int k = 0; k < showplan::SceneCount; k++) {
+        const std::string file = showplan::Scenes[k].file;
+        const std::string scene = file.substr(0, file.rfind('.'));
         for (int quarter = 1; quarter <= 3; quarter++) {
-            const int showMs = slotStart + slotMs * quarter / 4;
+            const int showMs = showplan::SlotStartMs(k) + showplan::Scenes[k].durationMs * quarter / 4;
             // A picture shows the frame evaluated by the call before it.
             effectsManager->Do(showMs);
             effectsManager->Do(showMs);
-            char name[64];
-            snprintf(name, sizeof name, "/%02d-%s-%06d.png", k, SceneNames[k % 15], showMs);
+            char name[128];
+            snprintf(name, sizeof name, "/%02d-%s-%06d.png", k, scene.c_str(), showMs);
             std::string error;
             if (!context.SaveFrame(outDir + name, &error)) {
                 fprintf(stderr, "sheet: %s\n", error.c_str());
                 return 1;
             }
         }
-        slotStart += slotMs;
     }
     delete effectsManager;
     delete textureManager;
