@@ -18,6 +18,8 @@ namespace {
 
 using coretest::Rgb;
 using coretest::SceneTest;
+using coretest::Vec3;
+using scenekit::operator*;
 using scenekit::Material;
 using scenekit::Motion;
 using scenekit::Scene;
@@ -95,51 +97,77 @@ TEST_F(SequenceTest, InitLoadsTheFifteenScenesInOrder)
     EXPECT_EQ(15, textureManager->textureCount);
 }
 
-TEST_F(SequenceTest, InitSetsTheShowsGlState)
+// What Init's GL state does to the pictures of a scene: the picture is
+// cleared to black, textured, lit by the head light and the first scene light
+// (and no other), nearer faces hide farther ones and the later of two at the
+// same depth wins, back faces are culled and normals are used as the scene's
+// scale leaves them. Every picture switches lighting, depth test and culling
+// on by itself; the shade model and the polygon offset values change nothing
+// that this renderer draws.
+TEST_F(SequenceTest, InitSetsTheStateTheScenesPicturesRelyOn)
 {
     WriteShow();
-    // The opposite of everything Init is to set.
+    WriteSolidImage("grey.png", {128, 128, 128});
+    WriteSolidImage("red.png", {255, 0, 0});
+    WriteSolidImage("green.png", {0, 255, 0});
+    Scene scene;
+    const Vec3 eye{0, -100, 0};
+    coretest::AddCamera(&scene, eye, {0, 0, 0});
+    scene.AddMaterial(Material::Textured("Grey", "grey.png"));
+    scene.AddMaterial(Material::Textured("Red", "red.png"));
+    scene.AddMaterial(Material::Textured("Green", "green.png"));
+    const Vec3 grey{-30, 0, 15}, same{0, 0, 15}, back{30, 0, 15}, scaled{0, 0, -20};
+    scene.AddObject(coretest::FacingSquare("A", grey, 16, "Grey"));
+    // Drawn in name order, at the same depth.
+    scene.AddObject(coretest::FacingSquare("B1", same, 16, "Red"));
+    scene.AddObject(coretest::FacingSquare("B2", same, 16, "Green"));
+    scenekit::Mesh away = coretest::FacingSquare("C", {0, 0, 0}, 16, "Red");
+    away.Transform(scenekit::Translation(back) * scenekit::Rotation({0, 0, 1}, 180));
+    scene.AddObject(away);
+    // Half the size, scaled twice by its node: its normals come out half as long.
+    Motion twice = Motion::Still(scaled);
+    twice.scale = {{0, {2, 2, 2}}};
+    scene.AddObject(coretest::FacingSquare("D", {0, 0, 0}, 8, "Red"), twice);
+    scene.AddLight({"L1", eye});
+    scene.AddLight({"L2", eye});
+    SaveScene(scene, showplan::Scenes[0].file);
+
+    // The opposite of what Init is to set, and colours for the scene lights.
     glClearColor(0.5f, 0.25f, 0.75f, 0);
     glDisable(GL_TEXTURE_2D);
-    glShadeModel(GL_FLAT);
-    glDisable(GL_LIGHTING);
     glDisable(GL_LIGHT0);
     glDisable(GL_LIGHT1);
-    glDepthFunc(GL_ALWAYS);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHT2);
+    glDepthFunc(GL_LESS);
     glCullFace(GL_FRONT);
     glEnable(GL_NORMALIZE);
-    glPolygonOffset(7, 9);
-    StartShow();
+    const GLfloat blue[4] = {0, 0, 0.1f, 1}, green[4] = {0, 0.1f, 0, 1};
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, blue);
+    glLightfv(GL_LIGHT2, GL_DIFFUSE, green);
+    Effect_3DSPlay *play = StartShow();
+    play->Do(0, 0);
+    const showtest::Image picture = gl_->Read();
 
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(0, clear[0]);
-    EXPECT_EQ(0, clear[1]);
-    EXPECT_EQ(0, clear[2]);
-    EXPECT_EQ(1, clear[3]);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    GLint value = 0;
-    glGetIntegerv(GL_SHADE_MODEL, &value);
-    EXPECT_EQ(GL_SMOOTH, value);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHT1));
-    EXPECT_FALSE(glIsEnabled(GL_LIGHT2));
-    glGetIntegerv(GL_DEPTH_FUNC, &value);
-    EXPECT_EQ(GL_LEQUAL, value);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    glGetIntegerv(GL_CULL_FACE_MODE, &value);
-    EXPECT_EQ(GL_BACK, value);
-    EXPECT_FALSE(glIsEnabled(GL_NORMALIZE));
-    GLfloat offset = 0;
-    glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &offset);
-    EXPECT_EQ(1, offset);
-    glGetFloatv(GL_POLYGON_OFFSET_UNITS, &offset);
-    EXPECT_EQ(2, offset);
-    EXPECT_FALSE(glIsEnabled(GL_POLYGON_OFFSET_FILL));
+    auto at = [&](Vec3 p) {
+        const coretest::ScreenPoint s = coretest::Project(p, eye, {0, 0, 0}, 45, picture.width, picture.height);
+        return picture.At(int(s.x), int(s.y));
+    };
+    // Head light: ambient 0.2 x 0.2 plus diffuse 0.8; the first scene light
+    // adds 0.8 x its own diffuse colour.
+    const struct {
+        const char *what;
+        Vec3 where;
+        Rgb expected;
+    } checks[] = {
+        {"background", {0, 0, 35}, {0, 0, 0}},
+        {"textured and lit", grey, {108, 108, 118}},
+        {"the later of two at one depth", same, {0, 214, 0}},
+        {"a back face", back, {0, 0, 0}},
+        {"a face scaled twice", scaled, {112, 0, 0}},
+    };
+    for (const auto &c : checks)
+        EXPECT_LE(showtest::ColourDistance(c.expected, at(c.where)), 2)
+            << c.what << ": expected " << c.expected << ", saw " << at(c.where);
 }
 
 struct Moment {
