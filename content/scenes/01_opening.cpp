@@ -129,8 +129,6 @@ Scene BuildOpening() {
         scene.AddObject(Sprite("sglint " + std::to_string(k), {0, 0, 0}, 40, "Glint"), glint, outerNode);
     }
 
-    scene.AddLight({"Sun", {-400, -300, 300}, {1, 0.9f, 0.7f}}, {});
-    scene.AddLight({"Fill", {300, 200, -100}, {0.4f, 0.4f, 0.8f}}, {});
     scene.SetFrames(frames);
     return scene;
 }

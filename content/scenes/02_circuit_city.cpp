@@ -97,9 +97,6 @@ Scene BuildCircuitCity() {
                                   {80, 40, 30}, {0, 0, 0}, {0, 0, 0}});
     AddShowCamera(scene, frames, 2, camera, target, 55);
 
-    scene.AddLight({"Key", {-300, -300, 500}, {1, 1, 1}}, {});
-    scene.AddLight({"Rim", {400, 200, 100}, {0.3f, 0.8f, 1}}, {});
-    scene.AddLight({"Under", {0, 0, -300}, {0.2f, 0.6f, 0.3f}}, {});
     scene.SetFrames(frames);
     return scene;
 }

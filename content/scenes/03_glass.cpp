@@ -105,8 +105,6 @@ Scene BuildGlass() {
     };
     AddShowCamera(scene, frames, 1, camera, Fixed({0, 0, 0}), 50);
 
-    scene.AddLight({"Above", {0, 0, 500}, {0.8f, 0.9f, 1}}, {});
-    scene.AddLight({"Below", {0, 100, -400}, {0.5f, 0.2f, 0.6f}}, {});
     scene.SetFrames(frames);
     return scene;
 }

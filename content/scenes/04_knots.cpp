@@ -84,9 +84,6 @@ Scene BuildKnots() {
     const PathFn target = Dolly({0, 0, 30}, {0, 0, 0}, EaseOut);
     AddShowCamera(scene, frames, 1, camera, target, 52);
 
-    scene.AddLight({"Glow", {0, 0, -500}, {1, 0.5f, 0.1f}}, {});
-    scene.AddLight({"Key", {-300, -300, 300}, {1, 0.9f, 0.6f}}, {});
-    scene.AddLight({"Back", {300, 300, 100}, {0.8f, 0.3f, 0.1f}}, {});
     scene.SetFrames(frames);
     return scene;
 }

@@ -87,10 +87,6 @@ Scene BuildEqualiser() {
     const PathFn target = Dolly({0, 0, 90}, {0, 0, 20}, EaseInOut);
     AddShowCamera(scene, frames, 2, camera, target, 55);
 
-    scene.AddLight({"Key", {-500, -400, 600}, {1, 0.9f, 0.8f}}, {});
-    scene.AddLight({"Fill", {500, -200, 300}, {0.4f, 0.4f, 0.5f}}, {});
-    scene.AddLight({"Back", {0, 600, 400}, {0.8f, 0.6f, 0.4f}}, {});
-    scene.AddLight({"Floor bounce", {0, 0, -300}, {0.3f, 0.2f, 0.1f}}, {});
     scene.SetFrames(frames);
     return scene;
 }

@@ -128,8 +128,6 @@ Scene BuildPuzzle() {
     const PathFn target = Dolly({0, 0, 110}, {0, 0, 86}, EaseInOut);
     AddShowCamera(scene, frames, 2, camera, target, 48);
 
-    scene.AddLight({"Key", {-400, -300, 500}, {1, 1, 1}}, {});
-    scene.AddLight({"Rim", {300, 400, 200}, {0.6f, 0.2f, 0.2f}}, {});
     scene.SetFrames(frames);
     return scene;
 }

@@ -94,9 +94,6 @@ Scene BuildPyramid() {
     const PathFn target = Spline({{0, 0, 120}, {0, 0, 150}, {0, 0, 170}, {0, 0, 160}, {0, 0, 150}, {0, 0, 140}});
     AddShowCamera(scene, frames, 2, camera, target, 55);
 
-    scene.AddLight({"Magenta", {-300, 0, 200}, {1, 0, 1}}, {});
-    scene.AddLight({"Cyan", {300, 0, 200}, {0, 1, 1}}, {});
-    scene.AddLight({"Top", {0, 0, 600}, {1, 1, 1}}, {});
     scene.SetFrames(frames);
     return scene;
 }

@@ -117,8 +117,6 @@ Scene BuildReactor() {
     };
     AddShowCamera(scene, frames, 2, camera, target, 60);
 
-    for (int k = 0; k < 5; ++k)
-        scene.AddLight({"Lamp " + std::to_string(k), OnCircle({0, 0, 0}, 400, 72.0f * k, 200.0f * k), {0.5f, 0.7f, 1}}, {});
     scene.SetFrames(frames);
     return scene;
 }

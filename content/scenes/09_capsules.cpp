@@ -116,9 +116,6 @@ Scene BuildCapsules()
                       return OnCircle({0, 0, 0}, Lerp(175, 140, e), Lerp(-70, 150, e), Lerp(48, 290, e));
                   },
                   [](float t) { return Vec3{0, 0, Lerp(60, 170, EaseInOut(t))}; }, 50);
-    scene.AddLight({"Light01", {200, -150, 300}, {1, 0.8f, 0.9f}}, {});
-    scene.AddLight({"Light02", {-200, 100, 50}, {0.6f, 1, 0.9f}}, {});
-    scene.AddLight({"Light03", {0, 0, 400}, {1, 1, 1}}, {});
     scene.SetFrames(kSlot8);
     return scene;
 }

@@ -55,7 +55,7 @@ void AddGates(Scene& scene)
 }
 
 // Glows: ceiling lamps, flare rings round the wall, the furnace at the end.
-void AddLights(Scene& scene)
+void AddGlows(Scene& scene)
 {
     for (int i = 0; i < 22; i++) {
         const float s = 0.02f + i * 0.04f;
@@ -104,15 +104,11 @@ Scene BuildServiceTunnel()
                                             return std::string(k < 4 ? "Panels" : k < 5 ? "Rust" : "Hull");
                                         }));
     AddGates(scene);
-    AddLights(scene);
+    AddGlows(scene);
 
     AddShowCamera(scene, kSlot8, 2,
                   [](float t) { return Centre(CameraS(t)) + Vec3{0, 0, 6}; },
                   [](float t) { return Centre(CameraS(t) + kLookAheadS) + Vec3{0, 0, 4}; }, 60);
-    scene.AddLight({"Light01", Centre(0.2f), {1, 0.6f, 0.2f}}, {});
-    scene.AddLight({"Light02", Centre(0.5f), {1, 0.6f, 0.2f}}, {});
-    scene.AddLight({"Light03", Centre(0.8f), {0.3f, 0.8f, 1}}, {});
-    scene.AddLight({"Light04", {0, 0, 500}, {1, 1, 1}}, {});
     scene.SetFrames(kSlot8);
     return scene;
 }

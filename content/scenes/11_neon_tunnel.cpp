@@ -129,9 +129,6 @@ Scene BuildNeonTunnel()
 
     AddShowCamera(scene, kSlot8, 2, [](float t) { return Centre(CameraS(t)); },
                   [](float t) { return Centre(CameraS(t) + 0.06f); }, 65);
-    scene.AddLight({"Light01", {0, -500, 300}, {1, 0, 1}}, {});
-    scene.AddLight({"Light02", {300, 1000, -200}, {0, 1, 1}}, {});
-    scene.AddLight({"Light03", {-300, 2000, 100}, {1, 1, 1}}, {});
     scene.SetFrames(kSlot8);
     return scene;
 }

@@ -173,8 +173,6 @@ Scene BuildInterlude()
                   },
                   [](float t) { return Lerp(Vec3{0, 0, 120}, kLogoCentre, EaseInOut(Clamp01(t * 1.6f))); },
                   45);
-    scene.AddLight({"Light01", {-300, -400, 300}, {1, 0.8f, 0.4f}}, {});
-    scene.AddLight({"Light02", {300, -400, -100}, {0.6f, 0.4f, 1}}, {});
     scene.SetFrames(kSlot8);
     return scene;
 }

@@ -143,10 +143,6 @@ Scene BuildColonnade()
                                 {0, 520, 115}, {0, 520, 115}, {0, 520, 115}});
     AddShowCamera(scene, kSlot8, 2, [eye](float t) { return eye(EaseInOut(t)); },
                   [look](float t) { return look(EaseInOut(t)); }, 55);
-    scene.AddLight({"Light01", {-600, 1500, 500}, {1, 0.7f, 0.4f}}, {});
-    scene.AddLight({"Light02", {500, -300, 800}, {0.7f, 0.8f, 1}}, {});
-    scene.AddLight({"Light03", {0, 0, 1000}, {1, 1, 1}}, {});
-    scene.AddLight({"Light04", {800, 800, 100}, {1, 0.9f, 0.8f}}, {});
     scene.SetFrames(kSlot8);
     return scene;
 }

@@ -175,10 +175,6 @@ Scene BuildClimax()
                                 {0, 0, 160}, {0, 0, 160}, {0, 0, 140}, {0, 0, 120}});
     AddShowCamera(scene, kSlot16, 2, eye, look, 55);
 
-    const Vec3 lights[] = {{500, 0, 300}, {-500, 0, 300}, {0, 500, 300}, {0, -500, 300},
-                           {0, 0, 800}, {300, 300, -200}, {-300, -300, -200}};
-    for (int i = 0; i < 7; i++)
-        scene.AddLight({"Light0" + std::to_string(i + 1), lights[i], {1, 0.5f + 0.07f * i, 0.2f}}, {});
     scene.SetFrames(kSlot16);
     return scene;
 }

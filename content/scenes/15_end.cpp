@@ -113,8 +113,6 @@ Scene BuildEnd()
                   },
                   [](float t) { return Lerp(Vec3{0, 0, 60}, Vec3{0, 0, 105}, EaseInOut(Clamp01(t / 0.75f))); },
                   45);
-    scene.AddLight({"Light01", {-400, -600, 500}, {1, 0.8f, 0.6f}}, {});
-    scene.AddLight({"Light02", {500, -300, 200}, {0.6f, 0.7f, 1}}, {});
     scene.SetFrames(kSlot8);
     return scene;
 }

@@ -4,7 +4,6 @@
 #include <SDL_image.h>
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
-#include <lib3ds/light.h>
 #include <lib3ds/material.h>
 
 #include <cctype>
@@ -32,7 +31,6 @@ std::string Lower(std::string s) {
 struct Census {
     std::set<std::string> images;     // lower-cased names of texture and reflection maps
     int scenesWithDummyParents = 0;
-    int scenesWithLights = 0;         // 2 to 7 lights
     int meshesWithoutTexels = 0;      // drawn ones
     int reflectiveMaterials = 0;
     int additiveMaterials = 0;
@@ -56,9 +54,6 @@ Census TakeCensus() {
             dummyParent |= std::string(n->name) == "$$$DUMMY" && n->childs != nullptr;
         });
         c.scenesWithDummyParents += dummyParent;
-        int lights = 0;
-        for (Lib3dsLight* l = file->lights; l; l = l->next) ++lights;
-        c.scenesWithLights += lights >= 2 && lights <= 7;
         for (Lib3dsNode* n : DrawnNodes(file.get()))
             c.meshesWithoutTexels += lib3ds_file_mesh_by_name(file.get(), n->name)->texels == 0;
     }
@@ -101,7 +96,6 @@ TEST_F(Show, ExercisesEveryFeatureOfTheRenderer) {
     EXPECT_GE(census_->meshesWithoutTexels, 1) << "a drawn mesh without texture coordinates";
     EXPECT_GE(census_->reflectiveMaterials, 3) << "sphere-mapped materials";
     EXPECT_GE(census_->additiveMaterials, 3) << "transparent (additive) materials";
-    EXPECT_GE(census_->scenesWithLights, 3) << "scenes with two to seven lights";
     EXPECT_GE(census_->scenesWithDummyParents, 3) << "scenes animating children through $$$DUMMY nodes";
 }
 

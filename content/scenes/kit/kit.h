@@ -19,8 +19,9 @@
 //   halo behind the ones after it.
 // - Lights: the player hands a scene's lights to OpenGL as positions only and
 //   every light keeps the OpenGL defaults, under which only its own head
-//   light has a colour. The lights a scene carries light nothing; the head
-//   light, shining along the line of sight, lights every scene.
+//   light has a colour: lights in a scene would light nothing, so the scenes
+//   carry none. The head light, shining along the line of sight, lights
+//   every scene.
 #ifndef SCENES_KIT_KIT_H
 #define SCENES_KIT_KIT_H
 
