@@ -71,7 +71,8 @@ int ResizeWindow(int width, int height)
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    // The near plane is the float 0.1 widened, as the show was tuned with it.
+    // Every picture replaces this projection with its scene camera's (Play);
+    // the near plane is the float 0.1 widened to double.
     gluPerspective(45.0, aspect, 0.1f, 100.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

@@ -1,4 +1,4 @@
-// _i2.3ds, the opening (8 s): a chrome planet inside a golden gyroscope, moons
+// The opening (8 s): a chrome planet inside a golden gyroscope, moons
 // on a tilted orbit and a field of stars in a nebula. The camera sweeps in
 // from deep space; the rings tick a quarter turn on every bar.
 #include <cmath>
@@ -105,8 +105,9 @@ Scene BuildOpening() {
     }
     scene.AddObject(stars, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, -20));
 
-    // A haze behind the planet: named to draw after the sky and before the
-    // planet and rings, which cover it.
+    // A haze behind the planet. It breaks the glow order on purpose: named
+    // upper-case, it draws after the sky and before the planet and rings,
+    // which cover it, so that it glows behind them instead of veiling them.
     Motion haze;
     haze.rotation = FaceCamera(frames, 2, camera, Fixed({0, 0, 0}));
     // It shrinks as the camera closes in, so that it stays a halo.
@@ -120,7 +121,8 @@ Scene BuildOpening() {
     rim.rotation = FaceCamera(frames, 2, camera, Fixed({0, 0, 0}));
     scene.AddObject(GlowCard("rim", {0, 0, 0}, 150, {0, -1, 0}, {0, 0, 1}, "Rim"), rim);
 
-    // Glints riding on the outer ring, flashing on the beats.
+    // Glints riding on the outer ring, flashing on the beats. Hung under the
+    // ring, they draw before it, and it covers them where it crosses them.
     for (int k = 0; k < 2; ++k) {
         Motion glint = Motion::Still({k == 0 ? 92.0f : -92.0f, 0, 0});
         glint.scale = SampleScale(frames, 1, [&](float t) {

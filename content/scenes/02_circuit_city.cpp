@@ -1,7 +1,7 @@
-// c.3ds (8 s): a circuit-board city. Chips and towers grow out of a green
-// board in a wave from the centre, one ring per beat, while pulses of light
-// run along the traces; the camera skims low over the board and climbs to
-// look down on the whole city. Palette: board green, steel, cyan light.
+// The circuit city (8 s). Chips and towers grow out of a green board in a
+// wave from the centre, one ring per beat, while pulses of light run along
+// the traces; the camera skims low over the board and climbs to look down
+// on the whole city. Palette: board green, steel, cyan light.
 #include <cmath>
 
 #include "kit/kit.h"

@@ -1,4 +1,4 @@
-// gl.3ds (4 s): glass and light. A faceted ice crystal turns inside a glass
+// Glass and light (4 s). A faceted ice crystal turns inside a glass
 // bubble, glass prisms circle it and beams of light sweep out from its core,
 // all under water-blue caustics. The camera swings half around it, closing in.
 // Palette: aqua, white light, magenta sparks.

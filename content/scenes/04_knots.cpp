@@ -1,4 +1,4 @@
-// tor.3ds (4 s): tori and knots. A golden trefoil knot turns at the heart of
+// Tori and knots (4 s). A golden trefoil knot turns at the heart of
 // a ring of plasma-skinned tori that roll around it, with two smaller fiery
 // knots orbiting, over a field of cracked lava. The camera dives in fast on a
 // quarter orbit. Palette: gold, rainbow plasma, lava orange on black.

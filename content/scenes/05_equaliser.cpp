@@ -1,4 +1,4 @@
-// bloc.3ds (8 s): blocks. A ten by ten field of blocks in a brick hall bounces
+// The equaliser (8 s). A ten by ten field of blocks in a brick hall bounces
 // like a graphic equaliser: a ripple runs out from the middle on every beat,
 // a bigger one on every bar. Chrome cubes tumble above it while the camera
 // cranes up from the floor to look down over the field.

@@ -1,4 +1,4 @@
-// puz.3ds (8 s): pieces that assemble. Nine three-cube pieces of marble,
+// The puzzle (8 s): pieces that assemble. Nine three-cube pieces of marble,
 // green marble, checker and chrome fly in from all sides and lock into a cube
 // on a marble plinth, one piece on each beat; the finished cube then
 // turns a quarter on each half of the last bar. The camera circles and closes in.

@@ -1,4 +1,4 @@
-// tri.3ds (8 s): triangles. A chrome Sierpinski pyramid hovers over an
+// The pyramid (8 s): triangles. A chrome Sierpinski pyramid hovers over an
 // endless neon grid, ringed by neon-lit pyramids that jump on the beat and a
 // swarm of spinning triangular shards. The camera skims in low over the grid,
 // passes under the swarm and rises into an orbit of the pyramid.
@@ -78,7 +78,9 @@ Scene BuildPyramid() {
         scene.AddObject(shard, m, swarm);
     }
 
-    // Lights on the pyramid's corners, flashing on alternate beats.
+    // Lights on the pyramid's corners, flashing on alternate beats. Hung
+    // under the pyramid, they draw before it, and it covers them where it
+    // lies across them.
     const auto corners = TetrahedronCorners(edge);
     for (int k = 0; k < 4; ++k) {
         Motion m = Motion::Still(corners[k]);

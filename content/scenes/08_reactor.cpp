@@ -1,6 +1,6 @@
-// c2.3ds (8 s): a reactor hall. Inside a tall round hall of hull plates, a
-// column of steel rings turns about a blue core of light, each ring against
-// its neighbours, with arcs of energy leaping between them on the beat. The
+// The reactor (8 s). Inside a tall round hall of hull plates, a column of
+// steel rings turns about a blue core of light, each ring against its
+// neighbours, with arcs of energy leaping between them on the beat. The
 // camera spirals up around the column from the floor to the roof.
 // Palette: steel grey and blue light, orange hazard accents.
 #include <cmath>

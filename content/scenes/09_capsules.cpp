@@ -1,4 +1,4 @@
-// capsul.3ds (8 s): a twisted ladder of pills builds up from the floor on
+// The capsules (8 s): a twisted ladder of pills builds up from the floor on
 // the beat while a ring of small pills tumbles round it; the camera climbs
 // a spiral from the base to above the top. Candy pink, mint and chrome in a
 // caustic-lit pool.

@@ -1,5 +1,5 @@
-// tub2.3ds (8 s): a flight down a winding service tunnel. Bolted panels and
-// rusted bands, orange lamps along the ceiling, flare rings and spinning
+// The service tunnel (8 s): a flight down a winding tunnel of bolted panels
+// and rusted bands, orange lamps along the ceiling, flare rings and spinning
 // steel gates to pass through, and a furnace glow at the far end.
 #include <cmath>
 

@@ -1,4 +1,4 @@
-// tub.3ds (8 s): a corkscrew dive down a twisting hexagonal neon tunnel.
+// The neon tunnel (8 s): a corkscrew dive down a twisting hexagonal neon tunnel.
 // Magenta and cyan rings flash on the beat as the camera shoots through
 // them, sparks stream past, chrome hoops spin, and the tunnel ends in a
 // white-out.

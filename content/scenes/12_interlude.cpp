@@ -1,4 +1,4 @@
-// _i.3ds (8 s): the interlude. Gold pixels spiral in out of the nebula and
+// The interlude (8 s). Gold pixels spiral in out of the nebula and
 // lock into the words "PART II" on the beat, the camera swoops down in front
 // of them, a light streak sweeps the letters and a halo of sparks turns
 // behind them.

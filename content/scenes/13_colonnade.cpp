@@ -1,4 +1,4 @@
-// cyl.3ds (8 s): a marble colonnade raises itself pair by pair on the beat
+// The colonnade (8 s): a marble colonnade raises itself pair by pair on the beat
 // as the camera walks down it towards a chrome pillar circled by a turning
 // ring of green columns; the beams drop onto the rows and the camera rises
 // to circle the pillar. White and green marble, flagstones, open sky.

@@ -1,4 +1,4 @@
-// t.3ds (16 s): the climax. A molten knot beats at the heart of a
+// The climax (16 s). A molten knot beats at the heart of a
 // three-ring gyroscope over a lava platform; satellites and sparks circle
 // it, light pillars fire on the last bars, and the camera swoops in from
 // deep space, circles, dives close to the core and cranes away for the

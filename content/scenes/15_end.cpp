@@ -1,4 +1,4 @@
-// end.3ds (8 s): the closing. The letters of PLOP drop onto a marble plinth
+// The end (8 s), the closing. The letters of PLOP drop onto a marble plinth
 // one per beat and "THE END" rises beneath them, while the camera arcs down
 // from above to face the title; glints run over the letters as the music
 // fades. Sunset chrome on white marble under an open sky.
