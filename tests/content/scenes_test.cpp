@@ -89,17 +89,12 @@ TEST_P(Scene, CameraMovesWithAUsableLensAndNoRoll) {
     Vec previous{};
     for (int f = 0; f <= GetParam().frames; ++f) {
         lib3ds_file_eval(file_.get(), static_cast<Lib3dsFloat>(f));
-        const Vec pos{camera->data.camera.pos[0], camera->data.camera.pos[1], camera->data.camera.pos[2]};
-        const Vec aim{target->data.target.pos[0], target->data.target.pos[1], target->data.target.pos[2]};
-        const Vec look{aim[0] - pos[0], aim[1] - pos[1], aim[2] - pos[2]};
-        ASSERT_GT(std::sqrt(look[0] * look[0] + look[1] * look[1] + look[2] * look[2]), 1e-3)
-            << "camera on its target at frame " << f;
+        const Vec pos = FromLib(camera->data.camera.pos);
+        ASSERT_GT(Length(Sub(FromLib(target->data.target.pos), pos)), 1e-3) << "camera on its target at frame " << f;
         EXPECT_GE(camera->data.camera.fov, 25.0f) << "frame " << f;
         EXPECT_LE(camera->data.camera.fov, 90.0f) << "frame " << f;
         EXPECT_NEAR(camera->data.camera.roll, 0.0f, 1e-3f) << "frame " << f;
-        if (f > 0)
-            travelled += std::sqrt(std::pow(pos[0] - previous[0], 2) + std::pow(pos[1] - previous[1], 2) +
-                                   std::pow(pos[2] - previous[2], 2));
+        if (f > 0) travelled += Length(Sub(pos, previous));
         previous = pos;
     }
     EXPECT_GT(travelled, 10.0) << "the camera hardly moves";
@@ -206,7 +201,7 @@ TEST_P(Scene, CameraStaysOutOfSolidsAndInsideItsBackdrops) {
     for (int half = 0; half <= 2 * GetParam().frames; ++half) {
         const float frame = half * 0.5f;
         lib3ds_file_eval(file_.get(), frame);
-        const Vec eye{camera->data.camera.pos[0], camera->data.camera.pos[1], camera->data.camera.pos[2]};
+        const Vec eye = FromLib(camera->data.camera.pos);
         for (const Shape& s : shapes) {
             Vec local;
             if (!WorldToMesh(s.node, s.mesh, eye, &local)) continue;  // scaled to nothing: not there
