@@ -10,9 +10,6 @@
 namespace scenes {
 
 using namespace kit;
-using scenekit::Material;
-using scenekit::Motion;
-using scenekit::Scene;
 
 Scene BuildCircuitCity() {
     const int frames = kSlot8;

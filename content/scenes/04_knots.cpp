@@ -10,10 +10,6 @@
 namespace scenes {
 
 using namespace kit;
-using scenekit::Material;
-using scenekit::Motion;
-using scenekit::Rotation;
-using scenekit::Scene;
 
 Scene BuildKnots() {
     const int frames = kSlot4;

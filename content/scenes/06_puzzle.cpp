@@ -11,9 +11,6 @@
 namespace scenes {
 
 using namespace kit;
-using scenekit::Material;
-using scenekit::Motion;
-using scenekit::Scene;
 
 namespace {
 

@@ -11,10 +11,6 @@
 namespace scenes {
 
 using namespace kit;
-using scenekit::Material;
-using scenekit::Motion;
-using scenekit::Rotation;
-using scenekit::Scene;
 
 Scene BuildPyramid() {
     const int frames = kSlot8;

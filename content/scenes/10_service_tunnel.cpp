@@ -9,10 +9,6 @@
 namespace scenes {
 
 using namespace kit;
-using scenekit::Material;
-using scenekit::Motion;
-using scenekit::Scene;
-using scenekit::operator*;
 
 namespace {
 

@@ -10,10 +10,6 @@
 namespace scenes {
 
 using namespace kit;
-using scenekit::Material;
-using scenekit::Motion;
-using scenekit::Scene;
-using scenekit::operator*;
 
 namespace {
 

@@ -10,11 +10,6 @@
 namespace scenes {
 
 using namespace kit;
-using scenekit::Material;
-using scenekit::Motion;
-using scenekit::RotationKey;
-using scenekit::Scene;
-using scenekit::operator*;
 
 namespace {
 

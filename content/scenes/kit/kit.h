@@ -33,4 +33,15 @@
 #include "solids.h"
 #include "tubes.h"
 
+namespace scenes::kit {
+
+// What every scene writes with, besides the kit.
+using scenekit::Material;
+using scenekit::Motion;
+using scenekit::Rotation;
+using scenekit::Scene;
+using scenekit::operator*;  // Matrix is a std::array: no argument-dependent lookup
+
+}  // namespace scenes::kit
+
 #endif
