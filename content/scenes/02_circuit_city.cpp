@@ -24,7 +24,6 @@ Scene BuildCircuitCity() {
     scene.AddMaterial(Material::Glow("Pulse", "glow_blue.png"));
     scene.AddMaterial(Material::Glow("Spark", "particle.png"));
 
-    // Board and dome named to draw after the chips that stand in front of them.
     scene.AddObject(Floor("ZBoard", {0, 0, 0}, 3000, 12, 30, "Board"));
     Mesh sky = SkySphere("ZDome", {0, 0, 0}, 2500, 24, 12, "Hex sky");
     RepeatTexels(sky, 24, 12);

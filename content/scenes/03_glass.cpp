@@ -33,7 +33,6 @@ Scene BuildGlass() {
     scene.AddMaterial(Material::Glow("Beam", "beam.png"));
     scene.AddMaterial(Material::Glow("Spark", "glow_magenta.png"));
 
-    // Named to draw after the crystal in front of it, before the glows.
     Mesh sky = SkySphere("ZBackdrop", {0, 0, 0}, 700, 24, 12, "Caustics");
     RepeatTexels(sky, 6, 3);
     scene.AddObject(sky, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 12));

@@ -20,7 +20,6 @@ Scene BuildKnots() {
     scene.AddMaterial(Material::Textured("Plasma", "plasma.png"));
     scene.AddMaterial(Material::Glow("Ember", "glow_orange.png"));
 
-    // Named to draw after the solids, so the pixels they cover are not shaded twice.
     Mesh sky = SkySphere("ZBackdrop", {0, 0, 0}, 1500, 24, 12, "Lava");
     RepeatTexels(sky, 10, 5);
     scene.AddObject(sky);

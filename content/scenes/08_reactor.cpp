@@ -26,8 +26,7 @@ Scene BuildReactor() {
     scene.AddMaterial(Material::Glow("Arc", "beam.png"));
     scene.AddMaterial(Material::Glow("Spark", "particle.png"));
 
-    // The hall: a tube seen from inside, closed by a deck and a roof. Named to
-    // draw after the rings that hide much of it, before the glows.
+    // The hall: a tube seen from inside, closed by a deck and a roof.
     scene.AddObject(scenekit::Tube("ZHall", {0, 0, hallHeight / 2}, hallRadius, hallHeight, 24, 6, 5, "Hull"));
     scene.AddObject(Floor("ZDeck", {0, 0, 0}, 2 * hallRadius + 40, 6, 6, "Deck"));
     Mesh roof = Floor("ZRoof", {0, 0, hallHeight}, 2 * hallRadius + 40, 6, 6, "Hull");

@@ -84,7 +84,6 @@ Scene BuildCapsules()
     scene.AddMaterial(Material::Textured("Pool", "caustics.png"));
     scene.AddMaterial(Material::Glow("Shine", "glow_white.png"));
 
-    // Named to draw after the other opaque meshes: what they cover is never shaded.
     auto pool = SkySphere("ZPool", {0, 0, 100}, 420, 24, 12, "Pool");
     RepeatTexels(pool, 4, 2);
     scene.AddObject(pool);

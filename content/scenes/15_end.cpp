@@ -69,7 +69,6 @@ void AddGlints(Scene& scene)
 // half (the sea) below it, sampled left of the sun and mirrored round.
 Mesh SunsetDome()
 {
-    // Named to draw after the other opaque meshes: what they cover is never shaded.
     Mesh dome = SkySphere("ZDome", {0, 0, 0}, 3000, 24, 12, "Dusk");
     for (auto& t : dome.texels) {
         const float x = 60 + 35 * (1 - std::cos(2 * kPi * 2 * t[0])) / 2;  // pixel column
