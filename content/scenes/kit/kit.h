@@ -15,13 +15,13 @@
 //   them, which saves shading pixels twice, and still before the glows). Two
 //   exceptions, both meant to be covered: a glow hung under the solid it
 //   rides on is drawn before that solid, which covers it where they overlap;
-//   and a glow named upper-case is drawn among the solids on purpose, as a
-//   halo behind the ones after it.
+//   and a glow named upper-case on purpose to draw among the solids (the
+//   opening's haze), a halo behind the ones after it.
 // - Lights: the player hands a scene's lights to OpenGL as positions only and
-//   every light keeps the OpenGL defaults, under which only its own head
-//   light has a colour: lights in a scene would light nothing, so the scenes
-//   carry none. The head light, shining along the line of sight, lights
-//   every scene.
+//   every light keeps the OpenGL defaults, under which only the player's own
+//   head light has a colour: lights in a scene would light nothing, so the
+//   scenes carry none. The head light, shining along the line of sight,
+//   lights every scene.
 #ifndef SCENES_KIT_KIT_H
 #define SCENES_KIT_KIT_H
 
