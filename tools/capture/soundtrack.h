@@ -1,0 +1,41 @@
+// The show's music as its mixer plays it, decoded through FFmpeg into planar
+// float stereo at the capture's sample rate.
+#ifndef CAPTURE_SOUNDTRACK_H
+#define CAPTURE_SOUNDTRACK_H
+
+#include <string>
+#include <vector>
+
+struct Soundtrack {
+    int rate = 0;
+    std::vector<float> left, right;     // equal lengths; silence beyond them
+
+    size_t size() const { return left.size(); }
+};
+
+// The mixer the show opens: its rate and the frames of one buffer it mixes.
+// The music's volume changes only between buffers.
+const int MixerRate = 22050;
+const int MixerBufferFrames = 4096;
+
+// Decodes the music file, whatever its rate and channels, into *track at
+// rate, placed on the show clock as the show's mixer plays it (see
+// MixerLeadFrames). Answers false with FFmpeg's or the system's reason in
+// *error when the file cannot be opened or holds no decodable audio.
+bool DecodeMusic(const std::string &path, int rate, Soundtrack *track, std::string *error);
+
+// Frames (at the file's own rate) of silence the mixer's MP3 decoder plays
+// before the first sample FFmpeg gives when told not to trim: the LAME or
+// Xing tag frame, which FFmpeg reads as a header and the mixer decodes as a
+// silent frame. 0 for a file without such a tag or that is no MP3.
+int MixerLeadFrames(const std::string &path);
+
+// Fades the track in as Mix_FadeInMusic(music, 0, fadeMs) on the show's
+// mixer does: the volume steps up once per mixer buffer, in fadeMs / (buffer
+// length in whole ms) steps, from the first buffer's 1/steps of full.
+void FadeIn(Soundtrack *track, int fadeMs);
+
+// Cuts the track to frames, padding it with silence if it is shorter.
+void Fit(Soundtrack *track, size_t frames);
+
+#endif
