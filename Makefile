@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build show test test-normal test-asan bench sheet fuzz
+.PHONY: all deps build show test test-normal test-asan bench sheet fuzz video bench-capture
 all: build
 
 deps:
@@ -29,6 +29,14 @@ test-asan: deps
 # Frame times per scene of the real program under Xvfb at 1024x768.
 bench: build
 	bash bench/frames.sh $(BUILD)
+
+# The whole show as a video, show.mp4: every frame at 1024x768, 60 fps, with the music.
+video: build
+	./$(BUILD)/capture show.mp4
+
+# Capture speed of the whole show at 1024x768, 60 fps (fps and multiple of real time).
+bench-capture: build
+	bash bench/capture.sh $(BUILD)
 
 # Contact sheet of the show, rendered offscreen: sheet/sheet.png.
 sheet: build
