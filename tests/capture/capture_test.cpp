@@ -328,6 +328,7 @@ TEST_F(CaptureTest, BadOptionsAndUnwritableOutputsAreRefusedInOneLine)
         {"--size", "0x10", "out.mp4"},  {"--size", "1024", "out.mp4"},  {"--size", "161x120", "out.mp4"},
         {"--size", "5000x10", "out.mp4"}, {"--fps", "0", "out.mp4"},  {"--fps", "ten", "out.mp4"},
         {"--crf", "52", "out.mp4"},     {"--seconds", "-1", "out.mp4"}, {"--frames"},
+        {"--preset", "fastest", "out.mp4"},
         {"--bogus", "out.mp4"},         {},                             {"a.mp4", "b.mp4"},
         {"--frames", "d", "out.mp4"},
     };

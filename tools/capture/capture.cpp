@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -105,6 +106,45 @@ struct ActivePipeline {
     ~ActivePipeline() { activePipeline = nullptr; }
 };
 
+void CatchSignals()
+{
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+// Draws frames 0 to frames - 1 into sink, the writer encoding one frame while
+// the next is drawn. Answers 0, or the exit status after a failure or signal.
+int CaptureFrames(int frames, const CaptureOptions &options, FrameSink *sink)
+{
+    FramePipeline pipeline(sink, size_t(options.width) * options.height * 4, FrameBuffers);
+    const ActivePipeline active(&pipeline);
+    atexit(StopWriter);
+    capturing = 1;
+    Progress progress(frames, stderr, isatty(STDERR_FILENO));
+    for (int n = 0; n < frames && !interruption; n++) {
+        unsigned char *buffer = pipeline.Acquire();
+        if (!buffer)
+            break;
+        if (!showplayer::Draw(FrameShowMs(n, options.fps)))
+            return Fail("the show ended before frame " + std::to_string(n));
+        showplayer::Read(buffer);
+        pipeline.Submit(buffer);
+        progress.Update(pipeline.Written());
+    }
+    std::string error;
+    const bool written = !interruption && pipeline.Close(&error) && sink->Finish(&error);
+    progress.End(pipeline.Written());
+    if (interruption) {
+        fprintf(stderr, "%scapture: interrupted\n", isatty(STDERR_FILENO) ? "\n" : "");
+        return 128 + interruption;
+    }
+    if (!written)
+        return Fail("writing: " + error);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -125,14 +165,11 @@ int main(int argc, char **argv)
     av_log_set_level(AV_LOG_ERROR);
     const bool video = options.framesDir.empty();
     const std::string target = video ? options.output : options.framesDir;
-
-    struct sigaction action = {};
-    action.sa_handler = OnSignal;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
+    CatchSignals();
     if (!outputfile::Begin(target, !video, &message))
         return Fail(message);
 
+    // In the show's order: the music, then the picture and its scenes.
     Soundtrack music;
     if (video)
         LoadMusic(&music);
@@ -140,45 +177,22 @@ int main(int argc, char **argv)
         return Fail("no offscreen GL context of " + std::to_string(options.width) + "x" +
                     std::to_string(options.height));
     const int frames = FrameCount(options.fps, showplayer::LastShowMs(), options.limitMs);
-    const double seconds = double(frames) / options.fps;
     if (video)
         Fit(&music, size_t((long long)frames * AudioRate / options.fps));
 
-    const VideoSettings settings{options.width, options.height, options.fps, options.crf};
+    const VideoSettings settings{options.width, options.height, options.fps, options.crf, options.preset};
     std::unique_ptr<FrameSink> sink = video ? OpenMp4(outputfile::TemporaryPath(), settings, music, &message)
                                             : OpenPngFrames(outputfile::TemporaryPath(), settings);
     if (!sink)
         return Fail("writing " + target + ": " + message);
-
-    FramePipeline pipeline(sink.get(), size_t(options.width) * options.height * 4, FrameBuffers);
-    const ActivePipeline active(&pipeline);
-    atexit(StopWriter);
-    capturing = 1;
-    Progress progress(frames, stderr, isatty(STDERR_FILENO));
-    for (int n = 0; n < frames && !interruption; n++) {
-        unsigned char *buffer = pipeline.Acquire();
-        if (!buffer)
-            break;
-        if (!showplayer::Draw(FrameShowMs(n, options.fps))) {
-            pipeline.Abort();
-            return Fail("the show ended before frame " + std::to_string(n));
-        }
-        showplayer::Read(buffer);
-        pipeline.Submit(buffer);
-        progress.Update(pipeline.Written());
-    }
-    if (interruption) {
-        pipeline.Abort();
-        outputfile::Discard();
-        fprintf(stderr, "\ncapture: interrupted\n");
-        return 128 + interruption;
-    }
-    const bool written = pipeline.Close(&message) && sink->Finish(&message);
+    const auto start = std::chrono::steady_clock::now();
+    const int status = CaptureFrames(frames, options, sink.get());
     showplayer::Close();
-    if (!written)
-        return Fail("writing " + target + ": " + message);
+    if (status != 0)
+        return status;  // the output goes at exit
     if (!outputfile::Commit(&message))
         return Fail(message);
-    progress.Finish(frames, seconds, OutputBytes(target), target);
+    Progress::Summary(stderr, target, frames, double(frames) / options.fps, OutputBytes(target),
+                      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     return 0;
 }

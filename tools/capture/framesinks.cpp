@@ -16,8 +16,6 @@ extern "C" {
 
 namespace {
 
-// Fast enough to keep up with the renderer on two cores (see bench/capture.sh).
-const char *const X264Preset = "veryfast";
 const int AudioBitRate = 192000;
 const int KeyframeSeconds = 4;
 
@@ -137,7 +135,7 @@ private:
         if (format_->oformat->flags & AVFMT_GLOBALHEADER)
             videoCodec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         AVDictionary *options = nullptr;
-        av_dict_set(&options, "preset", X264Preset, 0);
+        av_dict_set(&options, "preset", video_.preset.c_str(), 0);
         av_dict_set_int(&options, "crf", video_.crf, 0);
         int status = avcodec_open2(videoCodec_, codec, &options);
         av_dict_free(&options);

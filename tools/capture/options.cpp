@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -12,6 +13,8 @@ const int MaxSide = 4096;   // the offscreen context's limit
 const int MaxFps = 240;
 const int MaxCrf = 51;
 const double MaxSeconds = 3600;
+const char *const Presets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+                               "medium", "slow", "slower", "veryslow"};
 
 bool ParseInt(const char *text, int low, int high, int *value)
 {
@@ -59,6 +62,9 @@ const char *UsageText()
            "                  the picture to fill the frame, as a resized window does.\n"
            "  --fps N         frames per second, 1-240, default 60\n"
            "  --crf N         video quality, 0 (lossless) to 51 (worst), default 18\n"
+           "  --preset NAME   x264's speed: ultrafast (default: the fastest, the largest\n"
+           "                  file), superfast, veryfast, faster, fast, medium, slow,\n"
+           "                  slower, veryslow (slowest, smallest)\n"
            "  --seconds S     only the first S seconds of the show\n"
            "  --frames DIR    PNG frames 000000.png, 000001.png, ... into DIR (new or\n"
            "                  empty) instead of a video; no sound\n"
@@ -73,7 +79,8 @@ ParseOutcome ParseOptions(int argc, char **argv, CaptureOptions *options, std::s
         if (arg == "--help" || arg == "-h")
             return ParseOutcome::Help;
         const bool takesValue =
-            arg == "--size" || arg == "--fps" || arg == "--crf" || arg == "--seconds" || arg == "--frames";
+            arg == "--size" || arg == "--fps" || arg == "--crf" || arg == "--preset" || arg == "--seconds" ||
+            arg == "--frames";
         if (takesValue && i + 1 >= argc) {
             *message = arg + " needs a value";
             return ParseOutcome::Bad;
@@ -91,6 +98,13 @@ ParseOutcome ParseOptions(int argc, char **argv, CaptureOptions *options, std::s
         } else if (arg == "--crf") {
             if (!ParseInt(argv[++i], 0, MaxCrf, &options->crf)) {
                 *message = "bad --crf '" + std::string(argv[i]) + "': expected a whole number 0-51";
+                return ParseOutcome::Bad;
+            }
+        } else if (arg == "--preset") {
+            options->preset = argv[++i];
+            if (std::find(std::begin(Presets), std::end(Presets), options->preset) == std::end(Presets)) {
+                *message = "bad --preset '" + options->preset + "': expected ultrafast, superfast, veryfast, "
+                           "faster, fast, medium, slow, slower or veryslow";
                 return ParseOutcome::Bad;
             }
         } else if (arg == "--seconds") {

@@ -48,13 +48,18 @@ void Progress::Update(int done)
     drawn_ = terminal_;
 }
 
-void Progress::Finish(int frames, double videoSeconds, long long bytes, const std::string &path)
+void Progress::End(int done)
 {
     if (drawn_)
-        fprintf(out_, "\r%s\033[K\n", Line(frames, total_, Since(start_)).c_str());
-    const double taken = Since(start_);
-    fprintf(out_, "capture: %s: %d frames, %.2f s, %.1f MB in %.1f s (%.1f fps, %.2fx real time)\n",
+        fprintf(out_, "\r%s\033[K\n", Line(done, total_, Since(start_)).c_str());
+    drawn_ = false;
+}
+
+void Progress::Summary(FILE *out, const std::string &path, int frames, double videoSeconds, long long bytes,
+                       double taken)
+{
+    fprintf(out, "capture: %s: %d frames, %.2f s, %.1f MB in %.1f s (%.1f fps, %.2fx real time)\n",
             path.c_str(), frames, videoSeconds, bytes / 1e6, taken, taken > 0 ? frames / taken : 0,
             taken > 0 ? videoSeconds / taken : 0);
-    fflush(out_);
+    fflush(out);
 }

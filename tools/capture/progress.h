@@ -16,11 +16,14 @@ public:
     Progress(int total, FILE *out, bool terminal);
     // Reports that done frames are complete, if it is time to.
     void Update(int done);
-    // Ends the bar and prints the summary line.
-    void Finish(int frames, double videoSeconds, long long bytes, const std::string &path);
+    // Ends the bar, drawn full, on its line.
+    void End(int done);
 
     // The bar or line for done of total frames after elapsed seconds.
     static std::string Line(int done, int total, double elapsedSeconds);
+    // "capture: PATH: N frames, S s, M MB in T s (F fps, Rx real time)".
+    static void Summary(FILE *out, const std::string &path, int frames, double videoSeconds, long long bytes,
+                        double takenSeconds);
 
 private:
     int total_;
