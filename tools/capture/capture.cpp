@@ -74,7 +74,9 @@ void LoadMusic(Soundtrack *music)
 {
     const std::string path = std::string("data/") + showplan::MusicFile;
     std::string reason;
-    if (!DecodeMusic(path, AudioRate, music, &reason)) {
+    // Never more than the show's length and a second.
+    const size_t longest = size_t(showplan::ShowLengthMs / 1000 + 1) * AudioRate;
+    if (!DecodeMusic(path, AudioRate, longest, music, &reason)) {
         char message[512];
         snprintf(message, sizeof message, "Couldn't load music : %s %s\n", path.c_str(), reason.c_str());
         Quit(1, message);

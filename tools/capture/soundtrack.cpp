@@ -40,7 +40,9 @@ struct PacketFreer {
 // Decodes every frame of one audio stream and resamples it to stereo at rate.
 class MusicDecoder {
 public:
-    MusicDecoder(int rate, Soundtrack *track) : rate_(rate), track_(track) {}
+    MusicDecoder(int rate, size_t maxFrames, Soundtrack *track) : rate_(rate), maxFrames_(maxFrames), track_(track)
+    {
+    }
 
     int inputRate() const { return inputRate_; }
 
@@ -66,14 +68,15 @@ public:
 
         std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
         frame_.reset(av_frame_alloc());
-        while ((status = av_read_frame(raw, packet.get())) >= 0) {
+        while (track_->size() < maxFrames_ && (status = av_read_frame(raw, packet.get())) >= 0) {
             // A damaged frame is skipped, as the mixer's decoder resynchronises.
             if (packet->stream_index == stream_ && avcodec_send_packet(codec_.get(), packet.get()) >= 0 &&
                 !Drain(error))
                 return false;
             av_packet_unref(packet.get());
         }
-        if (status != AVERROR_EOF)
+        // A read error after some music ends it, as a truncated file would.
+        if (status < 0 && status != AVERROR_EOF && !swr_)
             return Fail(status, error);
         avcodec_send_packet(codec_.get(), nullptr);
         if (!Drain(error))
@@ -138,6 +141,7 @@ private:
     }
 
     int rate_;
+    size_t maxFrames_;
     Soundtrack *track_;
     std::unique_ptr<AVFormatContext, FormatCloser> format_;
     std::unique_ptr<AVCodecContext, CodecFreer> codec_;
@@ -186,7 +190,7 @@ int MixerLeadFrames(const std::string &path)
     return name == "Xing" || name == "Info" ? LayerIIIFrameSamples(version) : 0;
 }
 
-bool DecodeMusic(const std::string &path, int rate, Soundtrack *track, std::string *error)
+bool DecodeMusic(const std::string &path, int rate, size_t maxFrames, Soundtrack *track, std::string *error)
 {
     // The show's mixer words it this way when the file cannot be opened.
     FILE *file = fopen(path.c_str(), "rb");
@@ -197,7 +201,7 @@ bool DecodeMusic(const std::string &path, int rate, Soundtrack *track, std::stri
     fclose(file);
     *track = Soundtrack();
     track->rate = rate;
-    MusicDecoder decoder(rate, track);
+    MusicDecoder decoder(rate, maxFrames, track);
     if (!decoder.Run(path, error))
         return false;
     const size_t lead = size_t(std::llround(double(MixerLeadFrames(path)) * rate / decoder.inputRate()));

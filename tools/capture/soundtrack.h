@@ -20,9 +20,10 @@ const int MixerBufferFrames = 4096;
 
 // Decodes the music file, whatever its rate and channels, into *track at
 // rate, placed on the show clock as the show's mixer plays it (see
-// MixerLeadFrames). Answers false with FFmpeg's or the system's reason in
-// *error when the file cannot be opened or holds no decodable audio.
-bool DecodeMusic(const std::string &path, int rate, Soundtrack *track, std::string *error);
+// MixerLeadFrames); decoding stops once the track holds at least maxFrames.
+// Answers false with FFmpeg's or the system's reason in *error when the file
+// cannot be opened or holds no decodable audio.
+bool DecodeMusic(const std::string &path, int rate, size_t maxFrames, Soundtrack *track, std::string *error);
 
 // Frames (at the file's own rate) of silence the mixer's MP3 decoder plays
 // before the first sample FFmpeg gives when told not to trim: the LAME or
