@@ -22,7 +22,7 @@ extern "C" {
 #include "progress.h"
 #include "showplan.h"
 #include "showplayer.h"
-#include "soundtrack.h"
+#include "mixermusic.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ int FrameCount(int fps, int lastMs, int limitMs)
 }
 
 // The music as the show's mixer plays it, or the show's own message and exit.
-void LoadMusic(Soundtrack *music)
+void LoadMusic(MusicTrack *music)
 {
     const std::string path = std::string("data/") + showplan::MusicFile;
     std::string reason;
@@ -172,7 +172,7 @@ int main(int argc, char **argv)
         return Fail(message);
 
     // In the show's order: the music, then the picture and its scenes.
-    Soundtrack music;
+    MusicTrack music;
     if (video)
         LoadMusic(&music);
     if (!showplayer::Open(options.width, options.height))

@@ -28,7 +28,7 @@ std::string AvError(const char *what, int code)
 
 class Mp4Sink : public FrameSink {
 public:
-    Mp4Sink(const VideoSettings &video, const Soundtrack &audio) : video_(video), audio_(audio) {}
+    Mp4Sink(const VideoSettings &video, const MusicTrack &audio) : video_(video), audio_(audio) {}
 
     ~Mp4Sink() override
     {
@@ -239,7 +239,7 @@ private:
     }
 
     VideoSettings video_;
-    const Soundtrack &audio_;
+    const MusicTrack &audio_;
     AVFormatContext *format_ = nullptr;
     AVCodecContext *videoCodec_ = nullptr, *audioCodec_ = nullptr;
     AVStream *videoStream_ = nullptr, *audioStream_ = nullptr;
@@ -281,7 +281,7 @@ private:
 } // namespace
 
 std::unique_ptr<FrameSink> OpenMp4(const std::string &path, const VideoSettings &video,
-                                   const Soundtrack &audio, std::string *error)
+                                   const MusicTrack &audio, std::string *error)
 {
     std::unique_ptr<Mp4Sink> sink(new Mp4Sink(video, audio));
     if (!sink->Open(path, error))

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "soundtrack.h"
+#include "mixermusic.h"
 
 struct VideoSettings {
     int width = 0;
@@ -32,7 +32,7 @@ public:
 // AAC stereo at audio.rate, sample i of audio at time i / audio.rate beside
 // frame n at time n / fps. Answers null with the reason in *error.
 std::unique_ptr<FrameSink> OpenMp4(const std::string &path, const VideoSettings &video,
-                                   const Soundtrack &audio, std::string *error);
+                                   const MusicTrack &audio, std::string *error);
 // Frame n as dir/NNNNNN.png (six digits or more), in an existing directory.
 std::unique_ptr<FrameSink> OpenPngFrames(const std::string &dir, const VideoSettings &video);
 

@@ -1,12 +1,12 @@
 // The show's music as its mixer plays it, decoded through FFmpeg into planar
 // float stereo at the capture's sample rate.
-#ifndef CAPTURE_SOUNDTRACK_H
-#define CAPTURE_SOUNDTRACK_H
+#ifndef CAPTURE_MIXERMUSIC_H
+#define CAPTURE_MIXERMUSIC_H
 
 #include <string>
 #include <vector>
 
-struct Soundtrack {
+struct MusicTrack {
     int rate = 0;
     std::vector<float> left, right;     // equal lengths; silence beyond them
 
@@ -23,7 +23,7 @@ const int MixerBufferFrames = 4096;
 // MixerLeadFrames); decoding stops once the track holds at least maxFrames.
 // Answers false with FFmpeg's or the system's reason in *error when the file
 // cannot be opened or holds no decodable audio.
-bool DecodeMusic(const std::string &path, int rate, size_t maxFrames, Soundtrack *track, std::string *error);
+bool DecodeMusic(const std::string &path, int rate, size_t maxFrames, MusicTrack *track, std::string *error);
 
 // Frames (at the file's own rate) of silence the mixer's MP3 decoder plays
 // before the first sample FFmpeg gives when told not to trim: the LAME or
@@ -34,9 +34,9 @@ int MixerLeadFrames(const std::string &path);
 // Fades the track in as Mix_FadeInMusic(music, 0, fadeMs) on the show's
 // mixer does: the volume steps up once per mixer buffer, in fadeMs / (buffer
 // length in whole ms) steps, from the first buffer's 1/steps of full.
-void FadeIn(Soundtrack *track, int fadeMs);
+void FadeIn(MusicTrack *track, int fadeMs);
 
 // Cuts the track to frames, padding it with silence if it is shorter.
-void Fit(Soundtrack *track, size_t frames);
+void Fit(MusicTrack *track, size_t frames);
 
 #endif

@@ -1,4 +1,4 @@
-#include "soundtrack.h"
+#include "mixermusic.h"
 
 #include <stdio.h>
 
@@ -40,7 +40,7 @@ struct PacketFreer {
 // Decodes every frame of one audio stream and resamples it to stereo at rate.
 class MusicDecoder {
 public:
-    MusicDecoder(int rate, size_t maxFrames, Soundtrack *track) : rate_(rate), maxFrames_(maxFrames), track_(track)
+    MusicDecoder(int rate, size_t maxFrames, MusicTrack *track) : rate_(rate), maxFrames_(maxFrames), track_(track)
     {
     }
 
@@ -142,7 +142,7 @@ private:
 
     int rate_;
     size_t maxFrames_;
-    Soundtrack *track_;
+    MusicTrack *track_;
     std::unique_ptr<AVFormatContext, FormatCloser> format_;
     std::unique_ptr<AVCodecContext, CodecFreer> codec_;
     std::unique_ptr<SwrContext, SwrFreer> swr_;
@@ -190,7 +190,7 @@ int MixerLeadFrames(const std::string &path)
     return name == "Xing" || name == "Info" ? LayerIIIFrameSamples(version) : 0;
 }
 
-bool DecodeMusic(const std::string &path, int rate, size_t maxFrames, Soundtrack *track, std::string *error)
+bool DecodeMusic(const std::string &path, int rate, size_t maxFrames, MusicTrack *track, std::string *error)
 {
     // The show's mixer words it this way when the file cannot be opened.
     FILE *file = fopen(path.c_str(), "rb");
@@ -199,7 +199,7 @@ bool DecodeMusic(const std::string &path, int rate, size_t maxFrames, Soundtrack
         return false;
     }
     fclose(file);
-    *track = Soundtrack();
+    *track = MusicTrack();
     track->rate = rate;
     MusicDecoder decoder(rate, maxFrames, track);
     if (!decoder.Run(path, error))
@@ -210,7 +210,7 @@ bool DecodeMusic(const std::string &path, int rate, size_t maxFrames, Soundtrack
     return true;
 }
 
-void FadeIn(Soundtrack *track, int fadeMs)
+void FadeIn(MusicTrack *track, int fadeMs)
 {
     const int msPerStep = int(MixerBufferFrames * 1000.0f / MixerRate);
     const int steps = fadeMs / msPerStep;
@@ -227,7 +227,7 @@ void FadeIn(Soundtrack *track, int fadeMs)
     }
 }
 
-void Fit(Soundtrack *track, size_t frames)
+void Fit(MusicTrack *track, size_t frames)
 {
     track->left.resize(frames, 0.0f);
     track->right.resize(frames, 0.0f);
