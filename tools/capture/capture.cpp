@@ -2,7 +2,6 @@
 // frame, with the music, to an MP4 (or PNG frames). Run where data/ is.
 #include <signal.h>
 #include <stdio.h>
-#include <string.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,12 +16,12 @@ extern "C" {
 #include "framepipeline.h"
 #include "framesinks.h"
 #include "main.h"
+#include "mixermusic.h"
 #include "options.h"
 #include "outputfile.h"
 #include "progress.h"
 #include "showplan.h"
 #include "showplayer.h"
-#include "mixermusic.h"
 
 namespace {
 
@@ -33,8 +32,8 @@ volatile sig_atomic_t interruption = 0;
 volatile sig_atomic_t capturing = 0;
 FramePipeline *activePipeline = nullptr;
 
-// Before the first frame there is nothing to finish: the empty output goes at
-// once. During the capture the loop stops at the next frame.
+// Until the capture starts its output is empty: it goes at once, and so does
+// the process. During the capture the loop stops at the next frame.
 void OnSignal(int signal)
 {
     if (capturing) {

@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
