@@ -26,9 +26,12 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
 
-# Frame times per scene of the real program under Xvfb at 1024x768.
+# Frame times per scene of the real program under Xvfb at 1024x768, against the
+# floor and, with BASE=<git revision>, against that revision, in interleaved
+# rounds: $(BUILD)/bench/results/table.txt and bench.png.
+BASE ?=
 bench: build
-	bash bench/frames.sh $(BUILD)
+	bash bench/bench.sh $(BUILD) $(BASE)
 
 # The whole show as a video, show.mp4: every frame at 1024x768, 60 fps, with the music.
 video: build
