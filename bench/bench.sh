@@ -2,9 +2,10 @@
 # Frame times of the real show under Xvfb at 1024x768, scene by scene, in
 # interleaved rounds: the working tree (B) against the floor (a scene with
 # nothing but its camera: clear and swap only) and, given a git revision,
-# against that revision (A), built beside the tree with its own data. Prints
-# the table, plays the whole show for the frame-time series and draws both
-# into a PNG.
+# against that revision (A), built beside the tree with its own data. A run
+# plays one scene in every slot, its clock jumping to a window of the scene's
+# own slot; the rounds' windows spread over the slot. Prints the tables, plays
+# the whole show for the frame-time series and draws both into a PNG.
 # Usage: bench/bench.sh [BUILD_DIR [BASE_REVISION]]
 # Environment: BENCH_ROUNDS (rounds over the scenes), BENCH_SECONDS (measured
 # seconds of a scene per run, at most its slot less the first second),
@@ -17,8 +18,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 repo=$(git -C "$here" rev-parse --show-toplevel)
 build=$(realpath "${1:-build}")
 base=${2:-}
-rounds=${BENCH_ROUNDS:-3}
-seconds=${BENCH_SECONDS:-4}
+rounds=${BENCH_ROUNDS:-5}
+seconds=${BENCH_SECONDS:-2}
 floorSeconds=${BENCH_FLOOR_SECONDS:-1}
 wholeShow=${BENCH_SHOW:-1}
 out=$(realpath -m "${BENCH_OUT:-$build/bench/results}")
@@ -36,10 +37,10 @@ done
 
 # The working tree's plan serves both builds: older revisions have no showplan,
 # and the scene files keep their names.
-names=() slotMs=()
-while read -r file _ duration; do
+names=() slotStartMs=() slotMs=()
+while read -r file start duration; do
   [ "$file" = show ] && continue
-  names+=("$file") slotMs+=("$duration")
+  names+=("$file") slotStartMs+=("$start") slotMs+=("$duration")
 done < <("$build/tools/showplan/showplan")
 
 work=$(mktemp -d)
@@ -106,13 +107,14 @@ atFullSize() {
   grep -q '"show").*1024x768' <<<"$tree" && ! grep -qE ' (640x480|800x600)\+' <<<"$tree"
 }
 
-# play SHOW DIR LOG MS: runs SHOW in DIR at 1024x768, logging every swap to LOG,
-# for the first second and MS more (0: until the show ends by itself). Fails
-# with status 2 when the window was not at 1024x768 throughout.
+# play SHOW DIR LOG MS [JUMP_MS]: runs SHOW in DIR at 1024x768, logging every
+# swap to LOG, for the first second and MS more (0: until the show ends by
+# itself); after the first frame the show clock jumps to JUMP_MS. Fails with
+# status 2 when the window was not at 1024x768 throughout.
 play() {
-  local show=$1 dir=$2 log=$3 measureMs=$4 wid= firstMs i sized=0
+  local show=$1 dir=$2 log=$3 measureMs=$4 jumpMs=${5:-0} wid= firstMs i sized=0
   rm -f "$log"
-  (cd "$dir" && SWAPTIMER_LOG="$log" LD_PRELOAD="$shim" exec "$show") >"$dir/out.txt" 2>&1 &
+  (cd "$dir" && SWAPTIMER_LOG="$log" SWAPTIMER_JUMP_MS=$jumpMs LD_PRELOAD="$shim" exec "$show") >"$dir/out.txt" 2>&1 &
   showPid=$!
   for ((i = 0; i < 400; i++)); do
     wid=$(xdotool search --onlyvisible --pid "$showPid" 2>/dev/null | head -1 || true)
@@ -138,6 +140,7 @@ play() {
   done
   if ((measureMs > 0)); then
     untilMs $((firstMs + 1000 + measureMs + 100))
+    kill -0 "$showPid" 2>/dev/null || failRun "$dir" "the show ended before its window did"
     atFullSize || sized=0
     xdotool key Escape
   fi
@@ -203,16 +206,26 @@ for ((r = 1; r <= rounds; r++)); do
   order=("${players[@]}")
   ((r % 2)) || order=($(printf '%s\n' "${players[@]}" | tac))
   for i in "${!names[@]}"; do
-    name=${names[i]} line="round $r/$rounds ${names[i]}:"
+    name=${names[i]}
+    # The rounds' windows spread over the scene's own slot: each run jumps to
+    # the second before its window, which the first-second rule leaves out,
+    # and ends half a second before the slot does (after the last one the
+    # show ends).
+    ms=$((seconds * 1000))
+    ((ms <= slotMs[i] - 1500)) || ms=$((slotMs[i] - 1500))
+    spanMs=$((slotMs[i] - 1500 - ms))
+    offsetMs=$((rounds > 1 ? spanMs * (r - 1) / (rounds - 1) : 0))
+    line="round $r/$rounds $name from $(((offsetMs + 1000) / 100))00 ms:"
     for p in "${order[@]}"; do
-      if [ "$p" = floor ]; then dir=$work/floor ms=$((floorSeconds * 1000))
+      if [ "$p" = floor ]; then
+        runMs=$((floorSeconds * 1000))
+        playSized "${showOf[$p]}" "$work/floor" "$work/swaps.log" "$runMs"
       else
-        dir=$work/$p/$name ms=$((seconds * 1000))
-        ((ms <= slotMs[i] - 1000)) || ms=$((slotMs[i] - 1000))
+        runMs=$ms
+        playSized "${showOf[$p]}" "$work/$p/$name" "$work/swaps.log" "$runMs" $((slotStartMs[i] + offsetMs))
       fi
-      playSized "${showOf[$p]}" "$dir" "$work/swaps.log" "$ms"
       cp "$work/swaps.log" "$out/logs/$r-${name%.3ds}-$p.log"
-      read -r wall frames cpu < <(runMedians "$work/swaps.log" "$ms")
+      read -r wall frames cpu < <(runMedians "$work/swaps.log" "$runMs")
       echo "$r $name $p $wall $frames $cpu" >>"$out/runs.tsv"
       line+=" $p $wall ms ($frames, CPU $cpu)"
     done

@@ -2,9 +2,13 @@
 # CPU time per frame (A, B and the floor), then every frame of the whole show,
 # with the scenes' slots marked: every frame a dot, the running median a line.
 # Usage: gnuplot -e "dir='RESULTS'; slots='FILE:START_MS ...'" plot.gp
-set terminal pngcairo size 1400,1400 font "DejaVu Sans,10"
+showA = dir . '/show-A.dat'
+showB = dir . '/show-B.dat'
+hasShowA = system('test -s ' . showA . ' && echo 1') eq '1'
+hasShowB = system('test -s ' . showB . ' && echo 1') eq '1'
+set terminal pngcairo size 1400,(hasShowB ? 1400 : 950) font "DejaVu Sans,10"
 set output dir . '/bench.png'
-set multiplot layout 3,1 title "The show at 1024x768, swap to swap"
+set multiplot layout (hasShowB ? 3 : 2),1 title "The show at 1024x768, swap to swap"
 
 hasA = system('awk ''$3 != "nan" { n++ } END { print n + 0 }'' ' . dir . '/scenes.dat') > 0
 set style fill solid 0.8 border -1
@@ -32,6 +36,7 @@ do for [kind in "scenes scenes-cpu"] {
        file using 1:5:xtic(2) with linespoints lw 2 pt 7 lc rgb "#d62728" title "floor"
 }
 
+if (!hasShowB) { unset multiplot; exit }
 stats dir . '/scenes.dat' using 4 nooutput name 'W'
 stats dir . '/scenes.dat' using 5 nooutput name 'F'
 set title "Whole show, every frame"
@@ -44,10 +49,8 @@ do for [w in slots] {
   set arrow from at, graph 0 to at, graph 1 nohead lc rgb "#bbbbbb" dt 2
   set label substr(w, 1, strstrt(w, '.') - 1) at at + 0.3, graph 0.04 font ",8"
 }
-showA = dir . '/show-A.dat'
-showB = dir . '/show-B.dat'
 # Every frame as a dot, the running median over 31 frames as a line.
-if (system('test -s ' . showA . ' && echo 1') eq '1') {
+if (hasShowA) {
   plot showA using 1:2 with dots lc rgb "#c0c0c0" notitle, \
        showA using 1:4 with lines lw 1.5 lc rgb "#707070" title "A", \
        showA using 1:5 with lines lw 1.5 dt 2 lc rgb "#707070" title "A, CPU", \
