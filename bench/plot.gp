@@ -19,26 +19,34 @@ set termoption noenhanced
 set ylabel "ms per frame"
 set xtics rotate by -30 nomirror
 
+# Before any range is set: stats leaves out what lies outside the ranges.
+wallFile = dir . '/scenes.dat'
+cpuFile = dir . '/scenes-cpu.dat'
+stats wallFile using 4 nooutput name 'W'
+stats wallFile using 5 nooutput name 'F'
+stats cpuFile using 4 nooutput name 'C'
+topWall = W_max
+topCpu = C_max
+if (hasA) {
+  stats wallFile using 3 nooutput name 'WA'
+  stats cpuFile using 3 nooutput name 'CA'
+  topWall = WA_max > topWall ? WA_max : topWall
+  topCpu = CA_max > topCpu ? CA_max : topCpu
+}
+
 do for [kind in "scenes scenes-cpu"] {
   file = dir . '/' . kind . '.dat'
-  stats file using 4 nooutput name 'B'
-  top = B_max
-  if (hasA) {
-    stats file using 3 nooutput name 'A'
-    top = A_max > top ? A_max : top
-  }
+  top = kind eq "scenes" ? topWall : topCpu
   set title (kind eq "scenes" ? "Frame time per scene, median (the floor: a scene with nothing but its camera)" \
                               : "CPU time of the show per frame, median")
   set yrange [0:top * 1.15]
-  set xrange [0.3:B_records + 0.7]
+  set xrange [0.3:W_records + 0.7]
   plot file using ($1 - 0.19):3 with boxes lc rgb "#8c8c8c" title (hasA ? "A (base)" : ""), \
        file using ($1 + (hasA ? 0.19 : 0)):4 with boxes lc rgb "#1f77b4" title "B (working tree)", \
        file using 1:5:xtic(2) with linespoints lw 2 pt 7 lc rgb "#d62728" title "floor"
 }
 
 if (!hasShowB) { unset multiplot; exit }
-stats dir . '/scenes.dat' using 4 nooutput name 'W'
-stats dir . '/scenes.dat' using 5 nooutput name 'F'
 set title "Whole show, every frame"
 set xlabel "show time (s)"
 set xrange [0:*]
