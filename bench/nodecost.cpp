@@ -1,9 +1,10 @@
 // Where a scene's frame time goes, material by material: draws the scene
 // offscreen through the show's own classes at frames spread over its
 // animation, whole and without the nodes of each material in turn, and prints
-// per material the pixels its nodes write per frame (in screens: fragments /
-// (width x height)) and the CPU time a frame saves without them. Additive
-// materials draw without depth test, so each of their fragments is paid for.
+// per material the fragments the frame loses without them (in screens:
+// fragments / (width x height)) and the CPU time it saves. Additive materials
+// draw without depth test, so that is every fragment they write; an opaque one
+// drawn before what it hides gives those pixels back to the later nodes.
 // Usage: nodecost SCENE.3ds [FRAMES [ROUNDS [WIDTH HEIGHT]]]   (run where data/ is)
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -200,8 +201,9 @@ int main(int argc, char **argv)
         }
     }
     const double screen = double(width) * height;
-    printf("%s at %dx%d, %d frames, %d rounds: %.2f screens, %.2f ms CPU per frame\n", scene, width,
-           height, frames, rounds, wholeFragments / screen, Median(whole));
+    printf("%s at %dx%d on %s, %d frames, %d rounds: %.2f screens, %.2f ms CPU per frame\n", scene,
+           width, height, (const char *)glGetString(GL_RENDERER), frames, rounds,
+           wholeFragments / screen, Median(whole));
     printf("%-14s %-17s %3s %6s %7s %7s  %s\n", "material", "image", "add", "faces", "screens",
            "CPU ms", "nodes");
     for (size_t g = 0; g < groups.size(); g++) {
