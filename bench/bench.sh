@@ -23,6 +23,9 @@ seconds=${BENCH_SECONDS:-2}
 floorSeconds=${BENCH_FLOOR_SECONDS:-1}
 wholeShow=${BENCH_SHOW:-1}
 out=$(realpath -m "${BENCH_OUT:-$build/bench/results}")
+for n in "$rounds" "$seconds" "$floorSeconds"; do
+  [[ $n =~ ^[1-9][0-9]*$ ]] || { echo "bench: rounds and seconds are whole numbers from 1" >&2; exit 2; }
+done
 # One rendering thread: on two shared cores a second one mostly measures the neighbours.
 export LP_NUM_THREADS=${LP_NUM_THREADS:-1}
 
