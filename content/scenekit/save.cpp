@@ -15,6 +15,7 @@
 
 #include "rotation.h"
 #include "scenekit.h"
+#include "scenelimits.h"
 
 namespace scenekit {
 namespace {
@@ -22,12 +23,12 @@ namespace {
 constexpr size_t kMaxNameBytes = 63;
 constexpr size_t kMaxListSize = 65535;  // indices are 16-bit words in the file
 constexpr char kTargetName[] = "Camera01";
-constexpr int kMaxFrame = 1 << 22;  // lib3ds sums frames in float beyond this
+constexpr int kMaxFrame = scenelimits::MaxKeyFrame;
 
-// What the player's pre-load check of a file accepts.
-constexpr size_t kPlayerMaxList = 8192;  // records of a kind, keys of a track
-constexpr int kPlayerMaxDepth = 256;     // node levels, top level being 1
-constexpr size_t kPlayerMaxElements = size_t(1) << 22;  // points, texels and faces
+// What the player's chunk walk accepts.
+constexpr size_t kPlayerMaxList = scenelimits::MaxListLength;
+constexpr int kPlayerMaxDepth = scenelimits::MaxNodeDepth;
+constexpr size_t kPlayerMaxElements = scenelimits::MaxElements;
 
 bool Fail(std::string* error, const std::string& message) {
     if (error) *error = message;

@@ -396,7 +396,7 @@ TEST(Materials, TwoThousandAreAcceptedAndTooManyRefused)
         return bytes;
     };
     EXPECT_SAFE_ACCEPTED(withMaterials(2000));
-    EXPECT_REFUSED(withMaterials(scenecheck::MaxListLength + 1), "more than 8192 materials");
+    EXPECT_REFUSED(withMaterials(scenelimits::MaxListLength + 1), "more than 8192 materials");
 }
 
 TEST(Nodes, ParentsMustExistAndFormNoLoop)
@@ -435,8 +435,8 @@ TEST(Nodes, DeepHierarchies)
                 NodeChunk(c, "Link", i, i == 0 ? 65535 : i - 1);
         });
     };
-    EXPECT_SAFE_ACCEPTED(chain(scenecheck::MaxNodeDepth));
-    EXPECT_REFUSED(chain(scenecheck::MaxNodeDepth + 1), "more than 256 levels deep");
+    EXPECT_SAFE_ACCEPTED(chain(scenelimits::MaxNodeDepth));
+    EXPECT_REFUSED(chain(scenelimits::MaxNodeDepth + 1), "more than 256 levels deep");
     // 8192 nodes in one chain, the worst for lib3ds's recursive search.
     const auto start = std::chrono::steady_clock::now();
     EXPECT_REFUSED(chain(8192), "levels deep");
@@ -507,7 +507,7 @@ TEST(CheckFile, OpensReadsAndRefusesWhatItCannot)
     EXPECT_STREQ(why, "cannot read the file");
     // Beyond the size limit: refused after reading no more than the limit.
     ASSERT_TRUE(robust::WriteBytes(big, robust::RichSceneBytes()));
-    ASSERT_EQ(truncate(big.c_str(), off_t(scenecheck::MaxFileBytes) + 4096), 0);
+    ASSERT_EQ(truncate(big.c_str(), off_t(scenelimits::MaxFileBytes) + 4096), 0);
     EXPECT_EQ(Check3dsFile(big.c_str(), why, sizeof why), 0);
     EXPECT_NE(std::string(why).find("larger than"), std::string::npos) << why;
     unlink(good.c_str());

@@ -1,5 +1,7 @@
 #include "scenecheck.h"
 
+#include <lib3ds/chunk.h>
+#include <lib3ds/node.h>
 #include <stdarg.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -13,63 +15,14 @@
 // value the library reads must lie inside its chunk. Unknown chunks are only
 // bounds-checked, since the library skips them whole.
 
-using namespace scenecheck;
+using namespace scenelimits;
 
 namespace {
-
-enum : unsigned {
-    M3DMAGIC = 0x4D4D, MLIBMAGIC = 0x3DAA, CMAGIC = 0xC23D, M3D_VERSION = 0x0002,
-    COLOR_F = 0x0010, COLOR_24 = 0x0011, LIN_COLOR_24 = 0x0012, LIN_COLOR_F = 0x0013,
-    INT_PERCENTAGE = 0x0030, FLOAT_PERCENTAGE = 0x0031,
-
-    MDATA = 0x3D3D, MESH_VERSION = 0x3D3E, MASTER_SCALE = 0x0100,
-    LO_SHADOW_BIAS = 0x1400, HI_SHADOW_BIAS = 0x1410, SHADOW_MAP_SIZE = 0x1420,
-    SHADOW_SAMPLES = 0x1430, SHADOW_RANGE = 0x1440, SHADOW_FILTER = 0x1450, RAY_BIAS = 0x1460,
-    O_CONSTS = 0x1500, AMBIENT_LIGHT = 0x2100, BIT_MAP = 0x1100, SOLID_BGND = 0x1200,
-    V_GRADIENT = 0x1300, FOG = 0x2200, FOG_BGND = 0x2210, LAYER_FOG = 0x2302,
-    DISTANCE_CUE = 0x2300, DCUE_BGND = 0x2310,
-
-    MAT_ENTRY = 0xAFFF, MAT_NAME = 0xA000, MAT_AMBIENT = 0xA010, MAT_DIFFUSE = 0xA020,
-    MAT_SPECULAR = 0xA030, MAT_SHININESS = 0xA040, MAT_SHIN2PCT = 0xA041,
-    MAT_TRANSPARENCY = 0xA050, MAT_XPFALL = 0xA052, MAT_REFBLUR = 0xA053,
-    MAT_SHADING = 0xA100, MAT_SELF_ILPCT = 0xA084, MAT_WIRE_SIZE = 0xA087,
-    MAT_TEXMAP = 0xA200, MAT_TEXMASK = 0xA33E, MAT_TEX2MAP = 0xA33A, MAT_TEX2MASK = 0xA340,
-    MAT_OPACMAP = 0xA210, MAT_OPACMASK = 0xA342, MAT_BUMPMAP = 0xA230, MAT_BUMPMASK = 0xA344,
-    MAT_SPECMAP = 0xA204, MAT_SPECMASK = 0xA348, MAT_SHINMAP = 0xA33C, MAT_SHINMASK = 0xA346,
-    MAT_SELFIMAP = 0xA33D, MAT_SELFIMASK = 0xA34A, MAT_REFLMAP = 0xA220, MAT_REFLMASK = 0xA34C,
-    MAT_ACUBIC = 0xA310, MAT_MAPNAME = 0xA300, MAT_MAP_TILING = 0xA351,
-    MAT_MAP_TEXBLUR = 0xA353, MAT_MAP_USCALE = 0xA354, MAT_MAP_VSCALE = 0xA356,
-    MAT_MAP_UOFFSET = 0xA358, MAT_MAP_VOFFSET = 0xA35A, MAT_MAP_ANG = 0xA35C,
-    MAT_MAP_COL1 = 0xA360, MAT_MAP_COL2 = 0xA362, MAT_MAP_RCOL = 0xA364,
-    MAT_MAP_GCOL = 0xA366, MAT_MAP_BCOL = 0xA368,
-
-    NAMED_OBJECT = 0x4000, N_DIRECT_LIGHT = 0x4600, DL_OUTER_RANGE = 0x465A,
-    DL_INNER_RANGE = 0x4659, DL_MULTIPLIER = 0x465B, DL_EXCLUDE = 0x4654,
-    DL_ATTENUATE = 0x4625, DL_SPOTLIGHT = 0x4610, DL_SPOT_ROLL = 0x4656,
-    DL_LOCAL_SHADOW2 = 0x4641, DL_SPOT_ASPECT = 0x4657, DL_SPOT_PROJECTOR = 0x4653,
-    DL_RAY_BIAS = 0x4658, N_CAMERA = 0x4700, CAM_RANGES = 0x4720,
-    N_TRI_OBJECT = 0x4100, POINT_ARRAY = 0x4110, POINT_FLAG_ARRAY = 0x4111,
-    FACE_ARRAY = 0x4120, MSH_MAT_GROUP = 0x4130, SMOOTH_GROUP = 0x4150, MSH_BOXMAP = 0x4190,
-    TEX_VERTS = 0x4140, MESH_MATRIX = 0x4160, MESH_COLOR = 0x4165, MESH_TEXTURE_INFO = 0x4170,
-
-    KFDATA = 0xB000, KFHDR = 0xB00A, KFSEG = 0xB008, KFCURTIME = 0xB009,
-    AMBIENT_NODE_TAG = 0xB001, SPOTLIGHT_NODE_TAG = 0xB007,
-    NODE_ID = 0xB030, NODE_HDR = 0xB010, PIVOT = 0xB013, INSTANCE_NAME = 0xB011,
-    MORPH_SMOOTH = 0xB015, BOUNDBOX = 0xB014, POS_TRACK_TAG = 0xB020, COL_TRACK_TAG = 0xB025,
-    ROT_TRACK_TAG = 0xB021, SCL_TRACK_TAG = 0xB022, MORPH_TRACK_TAG = 0xB026,
-    FOV_TRACK_TAG = 0xB023, ROLL_TRACK_TAG = 0xB024, HOT_TRACK_TAG = 0xB027,
-    FALL_TRACK_TAG = 0xB028, HIDE_TRACK_TAG = 0xB029,
-
-    DEFAULT_VIEW = 0x3000, VIEW_TOP = 0x3010, VIEW_BOTTOM = 0x3020, VIEW_LEFT = 0x3030,
-    VIEW_RIGHT = 0x3040, VIEW_FRONT = 0x3050, VIEW_BACK = 0x3060, VIEW_USER = 0x3070,
-    VIEW_CAMERA = 0x3080, VIEWPORT_LAYOUT = 0x7001, VIEWPORT_DATA_3 = 0x7012,
-    VIEWPORT_SIZE = 0x7020,
-};
 
 const size_t HeaderBytes = 6;
 const size_t NameField = 64;      // every name field of lib3ds, terminator included
 const size_t KfNameField = 13;    // the keyframer header's file name
-const unsigned NoParent = 65535;  // LIB3DS_NO_PARENT
+const unsigned NoParent = LIB3DS_NO_PARENT;
 
 struct Chunk {
     unsigned id;
@@ -182,14 +135,14 @@ bool Checker::String(const Chunk &c, size_t *pos, size_t field, const char *what
 bool Checker::Count(unsigned long *count, const char *what)
 {
     if (++*count > MaxListLength)
-        return Fail("more than %lu %s", (unsigned long)MaxListLength, what);
+        return Fail("more than %zu %s", MaxListLength, what);
     return true;
 }
 
 bool Checker::AddList(unsigned long length, const char *what)
 {
     if (length > MaxListLength)
-        return Fail("more than %lu %s", (unsigned long)MaxListLength, what);
+        return Fail("more than %zu %s", MaxListLength, what);
     listWork_ += length * length;
     if (listWork_ > MaxListWork)
         return Fail("too many records to sort (at %s)", what);
@@ -228,10 +181,10 @@ bool Checker::Run()
     if (size_ < HeaderBytes)
         return Fail("%zu bytes: too short for a 3DS file", size_);
     if (size_ > MaxFileBytes)
-        return Fail("%zu bytes: larger than %lu", size_, (unsigned long)MaxFileBytes);
+        return Fail("%zu bytes: larger than %zu", size_, MaxFileBytes);
     const Chunk top{U16(0), 0, 0};
     const uint32_t length = U32(2);
-    if (top.id != M3DMAGIC && top.id != MLIBMAGIC && top.id != CMAGIC && top.id != MDATA)
+    if (top.id != LIB3DS_M3DMAGIC && top.id != LIB3DS_MLIBMAGIC && top.id != LIB3DS_CMAGIC && top.id != LIB3DS_MDATA)
         return Fail("not a 3DS file (first chunk 0x%04X)", top.id);
     if (length < HeaderBytes)
         return Fail("main chunk length %u is below 6", length);
@@ -242,14 +195,14 @@ bool Checker::Run()
     const Chunk file{top.id, 0, size_};
 
     bool ok;
-    if (file.id == MDATA) {
+    if (file.id == LIB3DS_MDATA) {
         ok = Mdata(file);
     } else {
         ok = Children(file, file.Data(), [&](const Chunk &c) {
             switch (c.id) {
-            case M3D_VERSION: return Leaf(c, 4);
-            case MDATA: return Mdata(c);
-            case KFDATA: return Kfdata(c);
+            case LIB3DS_M3D_VERSION: return Leaf(c, 4);
+            case LIB3DS_MDATA: return Mdata(c);
+            case LIB3DS_KFDATA: return Kfdata(c);
             default: return true;
             }
         });
@@ -261,7 +214,7 @@ bool Checker::Run()
         !AddList(nodes_.size(), "keyframer nodes"))
         return false;
     if (elements_ > MaxElements)
-        return Fail("more than %lu points, texture coordinates and faces", (unsigned long)MaxElements);
+        return Fail("more than %zu points, texture coordinates and faces", MaxElements);
     return NodeTree();
 }
 
@@ -269,35 +222,35 @@ bool Checker::Mdata(const Chunk &mdata)
 {
     return Children(mdata, mdata.Data(), [&](const Chunk &c) {
         switch (c.id) {
-        case MESH_VERSION:
-        case MASTER_SCALE:
-        case LO_SHADOW_BIAS:
-        case HI_SHADOW_BIAS:
-        case SHADOW_RANGE:
-        case SHADOW_FILTER:
-        case RAY_BIAS:
+        case LIB3DS_MESH_VERSION:
+        case LIB3DS_MASTER_SCALE:
+        case LIB3DS_LO_SHADOW_BIAS:
+        case LIB3DS_HI_SHADOW_BIAS:
+        case LIB3DS_SHADOW_RANGE:
+        case LIB3DS_SHADOW_FILTER:
+        case LIB3DS_RAY_BIAS:
             return Leaf(c, 4);
-        case SHADOW_MAP_SIZE:
-        case SHADOW_SAMPLES:
+        case LIB3DS_SHADOW_MAP_SIZE:
+        case LIB3DS_SHADOW_SAMPLES:
             return Leaf(c, 2);
-        case O_CONSTS: return Leaf(c, 12);
-        case VIEWPORT_LAYOUT:
-        case DEFAULT_VIEW:
+        case LIB3DS_O_CONSTS: return Leaf(c, 12);
+        case LIB3DS_VIEWPORT_LAYOUT:
+        case LIB3DS_DEFAULT_VIEW:
             return Viewport(c);
-        case AMBIENT_LIGHT:
-        case SOLID_BGND:
+        case LIB3DS_AMBIENT_LIGHT:
+        case LIB3DS_SOLID_BGND:
             return Background(c);
-        case BIT_MAP: {
+        case LIB3DS_BIT_MAP: {
             size_t pos = c.Data();
             return String(c, &pos, NameField, "background image name");
         }
-        case V_GRADIENT: return Gradient(c);
-        case FOG:
-        case LAYER_FOG:
-        case DISTANCE_CUE:
+        case LIB3DS_V_GRADIENT: return Gradient(c);
+        case LIB3DS_FOG:
+        case LIB3DS_LAYER_FOG:
+        case LIB3DS_DISTANCE_CUE:
             return Atmosphere(c, 16);
-        case MAT_ENTRY: return Material(c);
-        case NAMED_OBJECT: return NamedObject(c);
+        case LIB3DS_MAT_ENTRY: return Material(c);
+        case LIB3DS_NAMED_OBJECT: return NamedObject(c);
         default: return true;
         }
     });
@@ -309,28 +262,28 @@ bool Checker::Material(const Chunk &material)
         return false;
     return Children(material, material.Data(), [&](const Chunk &c) {
         switch (c.id) {
-        case MAT_NAME: {
+        case LIB3DS_MAT_NAME: {
             size_t pos = c.Data();
             return String(c, &pos, NameField, "material name");
         }
-        case MAT_AMBIENT:
-        case MAT_DIFFUSE:
-        case MAT_SPECULAR:
+        case LIB3DS_MAT_AMBIENT:
+        case LIB3DS_MAT_DIFFUSE:
+        case LIB3DS_MAT_SPECULAR:
             return Colour(c);
-        case MAT_SHININESS:
-        case MAT_SHIN2PCT:
-        case MAT_TRANSPARENCY:
-        case MAT_XPFALL:
-        case MAT_REFBLUR:
-        case MAT_SELF_ILPCT:
+        case LIB3DS_MAT_SHININESS:
+        case LIB3DS_MAT_SHIN2PCT:
+        case LIB3DS_MAT_TRANSPARENCY:
+        case LIB3DS_MAT_XPFALL:
+        case LIB3DS_MAT_REFBLUR:
+        case LIB3DS_MAT_SELF_ILPCT:
             return Percentage(c);
-        case MAT_SHADING: return Leaf(c, 2);
-        case MAT_WIRE_SIZE: return Leaf(c, 4);
-        case MAT_ACUBIC: return Leaf(c, 12);
-        case MAT_TEXMAP: case MAT_TEXMASK: case MAT_TEX2MAP: case MAT_TEX2MASK:
-        case MAT_OPACMAP: case MAT_OPACMASK: case MAT_BUMPMAP: case MAT_BUMPMASK:
-        case MAT_SPECMAP: case MAT_SPECMASK: case MAT_SHINMAP: case MAT_SHINMASK:
-        case MAT_SELFIMAP: case MAT_SELFIMASK: case MAT_REFLMAP: case MAT_REFLMASK:
+        case LIB3DS_MAT_SHADING: return Leaf(c, 2);
+        case LIB3DS_MAT_WIRE_SIZE: return Leaf(c, 4);
+        case LIB3DS_MAT_ACUBIC: return Leaf(c, 12);
+        case LIB3DS_MAT_TEXMAP: case LIB3DS_MAT_TEXMASK: case LIB3DS_MAT_TEX2MAP: case LIB3DS_MAT_TEX2MASK:
+        case LIB3DS_MAT_OPACMAP: case LIB3DS_MAT_OPACMASK: case LIB3DS_MAT_BUMPMAP: case LIB3DS_MAT_BUMPMASK:
+        case LIB3DS_MAT_SPECMAP: case LIB3DS_MAT_SPECMASK: case LIB3DS_MAT_SHINMAP: case LIB3DS_MAT_SHINMASK:
+        case LIB3DS_MAT_SELFIMAP: case LIB3DS_MAT_SELFIMASK: case LIB3DS_MAT_REFLMAP: case LIB3DS_MAT_REFLMASK:
             return TextureMap(c);
         default: return true;
         }
@@ -341,11 +294,11 @@ bool Checker::Colour(const Chunk &colour)
 {
     return Children(colour, colour.Data(), [&](const Chunk &c) {
         switch (c.id) {
-        case COLOR_F:
-        case LIN_COLOR_F:
+        case LIB3DS_COLOR_F:
+        case LIB3DS_LIN_COLOR_F:
             return Leaf(c, 12);
-        case COLOR_24:
-        case LIN_COLOR_24:
+        case LIB3DS_COLOR_24:
+        case LIB3DS_LIN_COLOR_24:
             return Leaf(c, 3);
         default: return true;
         }
@@ -356,8 +309,8 @@ bool Checker::Percentage(const Chunk &percentage)
 {
     return Children(percentage, percentage.Data(), [&](const Chunk &c) {
         switch (c.id) {
-        case INT_PERCENTAGE: return Leaf(c, 2);
-        case FLOAT_PERCENTAGE: return Leaf(c, 4);
+        case LIB3DS_INT_PERCENTAGE: return Leaf(c, 2);
+        case LIB3DS_FLOAT_PERCENTAGE: return Leaf(c, 4);
         default: return true;
         }
     });
@@ -367,17 +320,17 @@ bool Checker::TextureMap(const Chunk &map)
 {
     return Children(map, map.Data(), [&](const Chunk &c) {
         switch (c.id) {
-        case INT_PERCENTAGE:
-        case MAT_MAP_TILING:
+        case LIB3DS_INT_PERCENTAGE:
+        case LIB3DS_MAT_MAP_TILING:
             return Leaf(c, 2);
-        case MAT_MAPNAME: {
+        case LIB3DS_MAT_MAPNAME: {
             size_t pos = c.Data();
             return String(c, &pos, NameField, "image name");
         }
-        case MAT_MAP_TEXBLUR: case MAT_MAP_USCALE: case MAT_MAP_VSCALE:
-        case MAT_MAP_UOFFSET: case MAT_MAP_VOFFSET: case MAT_MAP_ANG:
+        case LIB3DS_MAT_MAP_TEXBLUR: case LIB3DS_MAT_MAP_USCALE: case LIB3DS_MAT_MAP_VSCALE:
+        case LIB3DS_MAT_MAP_UOFFSET: case LIB3DS_MAT_MAP_VOFFSET: case LIB3DS_MAT_MAP_ANG:
             return Leaf(c, 4);
-        case MAT_MAP_COL1: case MAT_MAP_COL2: case MAT_MAP_RCOL: case MAT_MAP_GCOL: case MAT_MAP_BCOL:
+        case LIB3DS_MAT_MAP_COL1: case LIB3DS_MAT_MAP_COL2: case LIB3DS_MAT_MAP_RCOL: case LIB3DS_MAT_MAP_GCOL: case LIB3DS_MAT_MAP_BCOL:
             return Leaf(c, 3);
         default: return true;
         }
@@ -388,7 +341,7 @@ bool Checker::TextureMap(const Chunk &map)
 bool Checker::Background(const Chunk &background)
 {
     return Children(background, background.Data(), [&](const Chunk &c) {
-        if (c.id == COLOR_F || c.id == LIN_COLOR_F)
+        if (c.id == LIB3DS_COLOR_F || c.id == LIB3DS_LIN_COLOR_F)
             return Leaf(c, 12);
         return true;
     });
@@ -402,9 +355,9 @@ bool Checker::Gradient(const Chunk &gradient)
         return false;
     int colours = 0, linearColours = 0;
     return Children(gradient, gradient.Data() + 4, [&](const Chunk &c) {
-        if (c.id != COLOR_F && c.id != LIN_COLOR_F)
+        if (c.id != LIB3DS_COLOR_F && c.id != LIB3DS_LIN_COLOR_F)
             return true;
-        int &count = c.id == COLOR_F ? colours : linearColours;
+        int &count = c.id == LIB3DS_COLOR_F ? colours : linearColours;
         if (++count > 3)
             return FailAt(c, "more than three gradient colours");
         return Leaf(c, 12);
@@ -416,7 +369,7 @@ bool Checker::Atmosphere(const Chunk &atmosphere, size_t dataBytes)
     if (!Leaf(atmosphere, dataBytes))
         return false;
     return Children(atmosphere, atmosphere.Data() + dataBytes, [&](const Chunk &c) {
-        if (c.id == COLOR_F || c.id == LIN_COLOR_F)
+        if (c.id == LIB3DS_COLOR_F || c.id == LIB3DS_LIN_COLOR_F)
             return Leaf(c, 12);
         return true;
     });
@@ -429,16 +382,16 @@ bool Checker::NamedObject(const Chunk &object)
         return false;
     return Children(object, pos, [&](const Chunk &c) {
         switch (c.id) {
-        case N_TRI_OBJECT: return Mesh(c);
-        case N_CAMERA: return Camera(c);
-        case N_DIRECT_LIGHT: return Light(c);
+        case LIB3DS_N_TRI_OBJECT: return Mesh(c);
+        case LIB3DS_N_CAMERA: return Camera(c);
+        case LIB3DS_N_DIRECT_LIGHT: return Light(c);
         default: return true;
         }
     });
 }
 
 // lib3ds computes every face's normal from its corners once the whole mesh
-// is read, through the point list that the last POINT_ARRAY left.
+// is read, through the point list that the last LIB3DS_POINT_ARRAY left.
 bool Checker::Mesh(const Chunk &mesh)
 {
     if (!Count(&meshes_, "meshes"))
@@ -449,25 +402,25 @@ bool Checker::Mesh(const Chunk &mesh)
     size_t facesAt = mesh.at;
     const bool ok = Children(mesh, mesh.Data(), [&](const Chunk &c) {
         switch (c.id) {
-        case MESH_MATRIX: return Leaf(c, 48);
-        case MESH_COLOR: return Leaf(c, 1);
-        case MESH_TEXTURE_INFO: return Leaf(c, 84);
-        case POINT_ARRAY:
-        case POINT_FLAG_ARRAY:
-        case TEX_VERTS: {
+        case LIB3DS_MESH_MATRIX: return Leaf(c, 48);
+        case LIB3DS_MESH_COLOR: return Leaf(c, 1);
+        case LIB3DS_MESH_TEXTURE_INFO: return Leaf(c, 84);
+        case LIB3DS_POINT_ARRAY:
+        case LIB3DS_POINT_FLAG_ARRAY:
+        case LIB3DS_TEX_VERTS: {
             if (!Leaf(c, 2))
                 return false;
             const unsigned count = U16(c.Data());
-            const size_t each = c.id == POINT_ARRAY ? 12 : c.id == TEX_VERTS ? 8 : 2;
+            const size_t each = c.id == LIB3DS_POINT_ARRAY ? 12 : c.id == LIB3DS_TEX_VERTS ? 8 : 2;
             // Exact: a writer's 16-bit count cut from a larger list shows here.
             if (c.end - c.Data() != 2 + each * count)
                 return FailAt(c, "%zu bytes for %u entries of %zu", c.end - c.Data(), count, each);
             elements_ += count;
-            if (c.id == POINT_ARRAY)
+            if (c.id == LIB3DS_POINT_ARRAY)
                 points = count;
             return true;
         }
-        case FACE_ARRAY: {
+        case LIB3DS_FACE_ARRAY: {
             unsigned most = 0;
             if (!Faces(c, &most))
                 return false;
@@ -484,9 +437,9 @@ bool Checker::Mesh(const Chunk &mesh)
     if (!ok)
         return false;
     if (anyFace && points == 0)
-        return Fail("chunk 0x%04X at byte %zu: faces without points", FACE_ARRAY, facesAt);
+        return Fail("chunk 0x%04X at byte %zu: faces without points", LIB3DS_FACE_ARRAY, facesAt);
     if (anyFace && maxPoint >= points)
-        return Fail("chunk 0x%04X at byte %zu: a face uses point %u of %u", FACE_ARRAY, facesAt, maxPoint, points);
+        return Fail("chunk 0x%04X at byte %zu: a face uses point %u of %u", LIB3DS_FACE_ARRAY, facesAt, maxPoint, points);
     return true;
 }
 
@@ -504,11 +457,11 @@ bool Checker::Faces(const Chunk &faces, unsigned *maxPoint)
     }
     return Children(faces, faces.Data() + 2 + size_t(8) * count, [&](const Chunk &c) {
         switch (c.id) {
-        case SMOOTH_GROUP:
+        case LIB3DS_SMOOTH_GROUP:
             if (c.end - c.Data() != size_t(4) * count)
                 return FailAt(c, "%zu bytes of smoothing groups for %u faces", c.end - c.Data(), count);
             return true;
-        case MSH_MAT_GROUP: {
+        case LIB3DS_MSH_MAT_GROUP: {
             size_t pos = c.Data();
             if (!String(c, &pos, NameField, "material name") || !Need(c, pos, 2, "the face count"))
                 return false;
@@ -523,7 +476,7 @@ bool Checker::Faces(const Chunk &faces, unsigned *maxPoint)
             }
             return true;
         }
-        case MSH_BOXMAP: {
+        case LIB3DS_MSH_BOXMAP: {
             size_t pos = c.Data();
             for (int side = 0; side < 6; side++) {
                 if (!String(c, &pos, NameField, "box map name"))
@@ -546,7 +499,7 @@ bool Checker::Camera(const Chunk &camera)
     if (!Leaf(camera, 32))
         return false;
     return Children(camera, camera.Data() + 32, [&](const Chunk &c) {
-        return c.id == CAM_RANGES ? Leaf(c, 8) : true;
+        return c.id == LIB3DS_CAM_RANGES ? Leaf(c, 8) : true;
     });
 }
 
@@ -558,19 +511,19 @@ bool Checker::Light(const Chunk &light)
         return false;
     return Children(light, light.Data() + 12, [&](const Chunk &c) {
         switch (c.id) {
-        case COLOR_F: return Leaf(c, 12);
-        case DL_OUTER_RANGE:
-        case DL_INNER_RANGE:
-        case DL_MULTIPLIER:
+        case LIB3DS_COLOR_F: return Leaf(c, 12);
+        case LIB3DS_DL_OUTER_RANGE:
+        case LIB3DS_DL_INNER_RANGE:
+        case LIB3DS_DL_MULTIPLIER:
             return Leaf(c, 4);
-        case DL_EXCLUDE:
-        case DL_ATTENUATE:
+        case LIB3DS_DL_EXCLUDE:
+        case LIB3DS_DL_ATTENUATE:
             // lib3ds writes these as flags yet reads a float from them: the
             // bytes after may belong to the next chunk, but must be in the file.
             if (c.Data() + 4 > size_)
                 return FailAt(c, "lib3ds would read past the end of the file");
             return true;
-        case DL_SPOTLIGHT: return Spotlight(c);
+        case LIB3DS_DL_SPOTLIGHT: return Spotlight(c);
         default: return true;
         }
     });
@@ -582,12 +535,12 @@ bool Checker::Spotlight(const Chunk &spot)
         return false;
     return Children(spot, spot.Data() + 20, [&](const Chunk &c) {
         switch (c.id) {
-        case DL_SPOT_ROLL:
-        case DL_SPOT_ASPECT:
-        case DL_RAY_BIAS:
+        case LIB3DS_DL_SPOT_ROLL:
+        case LIB3DS_DL_SPOT_ASPECT:
+        case LIB3DS_DL_RAY_BIAS:
             return Leaf(c, 4);
-        case DL_LOCAL_SHADOW2: return Leaf(c, 10);
-        case DL_SPOT_PROJECTOR: {
+        case LIB3DS_DL_LOCAL_SHADOW2: return Leaf(c, 10);
+        case LIB3DS_DL_SPOT_PROJECTOR: {
             size_t pos = c.Data();
             return String(c, &pos, NameField, "projector image name");
         }
@@ -598,14 +551,14 @@ bool Checker::Spotlight(const Chunk &spot)
 
 bool Checker::Viewport(const Chunk &viewport)
 {
-    if (viewport.id == DEFAULT_VIEW) {
+    if (viewport.id == LIB3DS_DEFAULT_VIEW) {
         return Children(viewport, viewport.Data(), [&](const Chunk &c) {
             switch (c.id) {
-            case VIEW_TOP: case VIEW_BOTTOM: case VIEW_LEFT:
-            case VIEW_RIGHT: case VIEW_FRONT: case VIEW_BACK:
+            case LIB3DS_VIEW_TOP: case LIB3DS_VIEW_BOTTOM: case LIB3DS_VIEW_LEFT:
+            case LIB3DS_VIEW_RIGHT: case LIB3DS_VIEW_FRONT: case LIB3DS_VIEW_BACK:
                 return Leaf(c, 16);
-            case VIEW_USER: return Leaf(c, 28);
-            case VIEW_CAMERA: return Leaf(c, 11);
+            case LIB3DS_VIEW_USER: return Leaf(c, 28);
+            case LIB3DS_VIEW_CAMERA: return Leaf(c, 11);
             default: return true;
             }
         });
@@ -614,11 +567,11 @@ bool Checker::Viewport(const Chunk &viewport)
         return false;
     return Children(viewport, viewport.Data() + 14, [&](const Chunk &c) {
         switch (c.id) {
-        case VIEWPORT_SIZE: return Leaf(c, 8);
-        case VIEWPORT_DATA_3:
+        case LIB3DS_VIEWPORT_SIZE: return Leaf(c, 8);
+        case LIB3DS_VIEWPORT_DATA_3:
             // Each one grows the library's view array by one.
             if (++views_ > MaxViews)
-                return FailAt(c, "more than %lu viewport records", (unsigned long)MaxViews);
+                return FailAt(c, "more than %zu viewport records", MaxViews);
             return Leaf(c, 49);
         default: return true;
         }
@@ -628,21 +581,21 @@ bool Checker::Viewport(const Chunk &viewport)
 bool Checker::Kfdata(const Chunk &kfdata)
 {
     // lib3ds numbers the nodes of each keyframer section from 0; that number
-    // is a node's id unless a NODE_ID chunk gives another.
+    // is a node's id unless a LIB3DS_NODE_ID chunk gives another.
     unsigned ordinal = 0;
     return Children(kfdata, kfdata.Data(), [&](const Chunk &c) {
         switch (c.id) {
-        case KFHDR: {
+        case LIB3DS_KFHDR: {
             size_t pos = c.Data() + 2;  // revision
             return Leaf(c, 2) && String(c, &pos, KfNameField, "scene name") && Need(c, pos, 4, "the frame count");
         }
-        case KFSEG: return Leaf(c, 8);
-        case KFCURTIME: return Leaf(c, 4);
-        case VIEWPORT_LAYOUT:
-        case DEFAULT_VIEW:
+        case LIB3DS_KFSEG: return Leaf(c, 8);
+        case LIB3DS_KFCURTIME: return Leaf(c, 4);
+        case LIB3DS_VIEWPORT_LAYOUT:
+        case LIB3DS_DEFAULT_VIEW:
             return Viewport(c);
         default:
-            if (c.id >= AMBIENT_NODE_TAG && c.id <= SPOTLIGHT_NODE_TAG)
+            if (c.id >= LIB3DS_AMBIENT_NODE_TAG && c.id <= LIB3DS_SPOTLIGHT_NODE_TAG)
                 return KeyframerNode(c, ordinal++);
             return true;
         }
@@ -655,14 +608,14 @@ bool Checker::KeyframerNode(const Chunk &node, unsigned ordinal)
     int ids = 0, headers = 0;
     const bool ok = Children(node, node.Data(), [&](const Chunk &c) {
         switch (c.id) {
-        case NODE_ID:
+        case LIB3DS_NODE_ID:
             if (++ids > 1)
                 return FailAt(c, "a second node id");
             if (!Leaf(c, 2))
                 return false;
             record.id = U16(c.Data());
             return true;
-        case NODE_HDR: {
+        case LIB3DS_NODE_HDR: {
             if (++headers > 1)
                 return FailAt(c, "a second node header");
             size_t pos = c.Data();
@@ -671,16 +624,16 @@ bool Checker::KeyframerNode(const Chunk &node, unsigned ordinal)
             record.parent = U16(pos + 4);
             return true;
         }
-        case PIVOT: return Leaf(c, 12);
-        case BOUNDBOX: return Leaf(c, 24);
-        case MORPH_SMOOTH: return Leaf(c, 4);
-        case INSTANCE_NAME: {
+        case LIB3DS_PIVOT: return Leaf(c, 12);
+        case LIB3DS_BOUNDBOX: return Leaf(c, 24);
+        case LIB3DS_MORPH_SMOOTH: return Leaf(c, 4);
+        case LIB3DS_INSTANCE_NAME: {
             size_t pos = c.Data();
             return String(c, &pos, NameField, "instance name");
         }
-        case POS_TRACK_TAG: case ROT_TRACK_TAG: case SCL_TRACK_TAG: case COL_TRACK_TAG:
-        case MORPH_TRACK_TAG: case FOV_TRACK_TAG: case ROLL_TRACK_TAG: case HOT_TRACK_TAG:
-        case FALL_TRACK_TAG: case HIDE_TRACK_TAG:
+        case LIB3DS_POS_TRACK_TAG: case LIB3DS_ROT_TRACK_TAG: case LIB3DS_SCL_TRACK_TAG: case LIB3DS_COL_TRACK_TAG:
+        case LIB3DS_MORPH_TRACK_TAG: case LIB3DS_FOV_TRACK_TAG: case LIB3DS_ROLL_TRACK_TAG: case LIB3DS_HOT_TRACK_TAG:
+        case LIB3DS_FALL_TRACK_TAG: case LIB3DS_HIDE_TRACK_TAG:
             return Track(c);
         default: return true;
         }
@@ -691,7 +644,7 @@ bool Checker::KeyframerNode(const Chunk &node, unsigned ordinal)
     if (headers == 0)
         return FailAt(node, "a keyframer node without header");
     if (nodes_.size() >= MaxListLength)
-        return FailAt(node, "more than %lu keyframer nodes", (unsigned long)MaxListLength);
+        return FailAt(node, "more than %zu keyframer nodes", MaxListLength);
     nodes_.push_back(record);
     return true;
 }
@@ -713,9 +666,9 @@ bool Checker::Track(const Chunk &track)
         return false;
     size_t value;
     switch (track.id) {
-    case POS_TRACK_TAG: case SCL_TRACK_TAG: case COL_TRACK_TAG: value = 12; break;
-    case ROT_TRACK_TAG: value = 16; break;
-    case HIDE_TRACK_TAG: case MORPH_TRACK_TAG: value = 0; break;
+    case LIB3DS_POS_TRACK_TAG: case LIB3DS_SCL_TRACK_TAG: case LIB3DS_COL_TRACK_TAG: value = 12; break;
+    case LIB3DS_ROT_TRACK_TAG: value = 16; break;
+    case LIB3DS_HIDE_TRACK_TAG: case LIB3DS_MORPH_TRACK_TAG: value = 0; break;
     default: value = 4; break;
     }
     std::vector<int32_t> frames;
@@ -732,7 +685,7 @@ bool Checker::Track(const Chunk &track)
         if (!Need(track, pos, value, "a key"))
             return false;
         pos += value;
-        if (track.id == MORPH_TRACK_TAG && !String(track, &pos, NameField, "morph target name"))
+        if (track.id == LIB3DS_MORPH_TRACK_TAG && !String(track, &pos, NameField, "morph target name"))
             return false;
         if (frame < -long(MaxKeyFrame) || frame > long(MaxKeyFrame))
             return FailAt(track, "key frame %d is out of range", frame);
@@ -785,9 +738,9 @@ bool Checker::NodeTree()
         for (size_t k = chain.size(); k-- > 0;) {
             onPath[chain[k]] = 0;
             depth[chain[k]] = ++level;
-            if (level > MaxNodeDepth)
-                return Fail("keyframer node at byte %zu is more than %lu levels deep", nodes_[chain[k]].at,
-                            (unsigned long)MaxNodeDepth);
+            if (level > unsigned(MaxNodeDepth))
+                return Fail("keyframer node at byte %zu is more than %d levels deep", nodes_[chain[k]].at,
+                            MaxNodeDepth);
         }
     }
     return true;

@@ -1,7 +1,10 @@
+// The chunk walk that keeps malformed .3ds files away from lib3ds 1.3.
 #ifndef SHOW_SCENECHECK_H
 #define SHOW_SCENECHECK_H
 
 #include <stddef.h>
+
+#include "scenelimits.h"
 
 // lib3ds 1.3 trusts the files it reads: on some malformed ones it loops
 // forever, recurses without end, reads past its arrays or writes past them.
@@ -15,22 +18,9 @@
 // do not exist, names without a terminator or longer than their field, more
 // than three gradient colours, track keys that repeat a frame, keyframer
 // nodes whose ids repeat or whose parents are missing or form a loop, node
-// trees deeper than MaxNodeDepth, and inputs so large that the library's
-// sorted lists would take quadratic time (see the limits below).
+// trees deeper than scenelimits::MaxNodeDepth, and inputs beyond the other
+// limits of scenelimits.h.
 int Check3dsFile(const char *path, char *why, size_t whySize);
 int Check3dsBuffer(const unsigned char *bytes, size_t size, char *why, size_t whySize);
-
-namespace scenecheck {
-// The limits the checker enforces beyond the format itself.
-enum : unsigned long {
-    MaxFileBytes = 64ul << 20,
-    MaxNodeDepth = 256,           // levels of parents, top-level nodes at depth 1
-    MaxListLength = 8192,         // materials, meshes, cameras, lights, nodes, keys per track
-    MaxListWork = 1ul << 28,      // sum of squared list lengths: lib3ds inserts in order
-    MaxElements = 1ul << 22,      // points, texture coordinates and faces over the file
-    MaxViews = 1024,              // viewport records over the file
-    MaxKeyFrame = 1ul << 22,      // |frame| of a track key; lib3ds does frame sums in float and int
-};
-} // namespace scenecheck
 
 #endif
