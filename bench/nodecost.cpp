@@ -164,8 +164,8 @@ int main(int argc, char **argv)
         fprintf(stderr, "nodecost: bad frame count, rounds or size\n");
         return 2;
     }
-    OffscreenContext context;
-    if (!context.Open(width, height)) {
+    headless::OffscreenGl context(width, height);
+    if (!context.ok()) {
         fprintf(stderr, "nodecost: no offscreen GL context\n");
         return 1;
     }

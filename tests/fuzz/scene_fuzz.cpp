@@ -6,7 +6,6 @@
 // accepts a file that lib3ds then refuses or reads past the end of: the
 // checker has missed something the library trips over.
 #include <GL/gl.h>
-#include <GL/osmesa.h>
 #include <SDL/SDL.h>
 #include <lib3ds/node.h>
 #include <dirent.h>
@@ -19,19 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "headless.h"
 #include "lib3dsprobe.h"
 #include "load3ds.h"
 #include "main.h"
+#include "offscreen.h"
 #include "scenecheck.h"
 #include "texturemanager.h"
-
-EffectsManager *effectsManager = NULL;
-TextureManager *textureManager = NULL;
-SDL_Surface *surface = NULL;
-Uint32 videoFlags = 0;
-int fullScreen = 1;
-int screenWidth = 640;
-int screenHeight = 480;
 
 // Inputs that played through every picture without ending the process.
 int sceneFuzzPlayed = 0;
@@ -42,8 +35,12 @@ struct QuitCalled {
     int status;
 };
 
-const int Width = 64, Height = 48;
-std::vector<unsigned char> frameBuffer(Width * Height * 4);
+// Unwinds to Play before anything is printed or released, so that it can
+// free the scene's display lists and textures and go on.
+void ThrowOnQuit(int status, const char *)
+{
+    throw QuitCalled{status};
+}
 
 // Images the fuzzed materials can name: three depths, odd sizes.
 void WriteImages()
@@ -132,11 +129,6 @@ void Play(const std::vector<unsigned char> &bytes)
 
 } // namespace
 
-void Quit(int status, const char *)
-{
-    throw QuitCalled{status};
-}
-
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     if (!mkdtemp(workDir) || chdir(workDir) != 0 || mkdir("data", 0755) != 0)
@@ -144,10 +136,11 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     atexit(RemoveWorkDir);
     WriteImages();
     LinkShowImages();
-    OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 8, 0, NULL);
-    if (!context || !OSMesaMakeCurrent(context, frameBuffer.data(), GL_UNSIGNED_BYTE, Width, Height))
+    headless::SetQuitHandler(ThrowOnQuit);
+    // Kept to the end of the process: libFuzzer never returns from its loop.
+    static const headless::OffscreenGl *gl = new headless::OffscreenGl(64, 48);
+    if (!gl->ok())
         abort();
-    glViewport(0, 0, Width, Height);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_LIGHT0);
     return 0;

@@ -5,11 +5,12 @@
 #include "images/images.h"
 
 #include <GL/gl.h>
-#include <GL/osmesa.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
+
+#include "offscreen.h"
 
 namespace {
 
@@ -18,25 +19,6 @@ using imagegen::Direction;
 const int kSize = 128;
 const double kNear = 1.0, kHalf = 0.3;  // frustum: +-kHalf at the near plane
 const double kSphereZ = -4.0;
-
-class OffscreenGl {
-public:
-    OffscreenGl() : buffer_(size_t(kSize) * kSize * 4)
-    {
-        context_ = OSMesaCreateContextExt(OSMESA_RGBA, 24, 8, 0, nullptr);
-        ok_ = context_ && OSMesaMakeCurrent(context_, buffer_.data(), GL_UNSIGNED_BYTE, kSize, kSize);
-    }
-    ~OffscreenGl()
-    {
-        if (context_) OSMesaDestroyContext(context_);
-    }
-    bool Ok() const { return ok_; }
-
-private:
-    OSMesaContext context_ = nullptr;
-    std::vector<unsigned char> buffer_;
-    bool ok_ = false;
-};
 
 // Draws a finely tessellated unit sphere at (0, 0, kSphereZ), sphere-mapped
 // with the given image, and answers the frame as RGB rows, bottom row first.
@@ -131,8 +113,8 @@ TEST(SphereMap, DirectionsAndCoordinatesAreInverse)
 
 TEST(SphereMap, OpenGlSamplesTheTexelOurGeometryPredicts)
 {
-    OffscreenGl gl;
-    ASSERT_TRUE(gl.Ok()) << "no OSMesa context";
+    headless::OffscreenGl gl(kSize, kSize);
+    ASSERT_TRUE(gl.ok()) << "no OSMesa context";
     // Red encodes s and green encodes t, so the frame tells which texel GL used.
     const int n = 256;
     std::vector<unsigned char> coords(size_t(n) * n * 3);
@@ -161,8 +143,8 @@ TEST(SphereMap, OpenGlSamplesTheTexelOurGeometryPredicts)
 
 TEST(SphereMap, ChromeShowsSkyAboveAndGroundBelowOnAMirrorBall)
 {
-    OffscreenGl gl;
-    ASSERT_TRUE(gl.Ok()) << "no OSMesa context";
+    headless::OffscreenGl gl(kSize, kSize);
+    ASSERT_TRUE(gl.ok()) << "no OSMesa context";
     int w = 0, h = 0;
     std::vector<unsigned char> chrome = RenderImage("chrome_env.png", &w, &h);
     ASSERT_FALSE(chrome.empty());

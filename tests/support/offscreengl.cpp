@@ -1,6 +1,5 @@
 #include "offscreengl.h"
 
-#include <GL/gl.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -36,42 +35,6 @@ Rgb Image::Mean(int x, int y, int w, int h) const
     }
     const long n = long(w) * h;
     return {int((sum[0] + n / 2) / n), int((sum[1] + n / 2) / n), int((sum[2] + n / 2) / n)};
-}
-
-OffscreenGl::OffscreenGl(int width, int height)
-    : width_(width), height_(height), buffer_(size_t(width) * height * 4)
-{
-    context_ = OSMesaCreateContextExt(OSMESA_RGBA, 24, 8, 0, NULL);
-    if (!context_)
-        return;
-    if (!OSMesaMakeCurrent(context_, buffer_.data(), GL_UNSIGNED_BYTE, width, height)) {
-        OSMesaDestroyContext(context_);
-        context_ = NULL;
-        return;
-    }
-    glViewport(0, 0, width, height);
-}
-
-OffscreenGl::~OffscreenGl()
-{
-    if (context_)
-        OSMesaDestroyContext(context_);
-}
-
-Image OffscreenGl::Read() const
-{
-    Image image;
-    image.width = width_;
-    image.height = height_;
-    image.rgb.resize(size_t(width_) * height_ * 3);
-    glFinish();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    std::vector<unsigned char> bottomUp(image.rgb.size());
-    glReadPixels(0, 0, width_, height_, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    const size_t row = size_t(width_) * 3;
-    for (int y = 0; y < height_; y++)
-        std::copy_n(&bottomUp[size_t(height_ - 1 - y) * row], row, &image.rgb[size_t(y) * row]);
-    return image;
 }
 
 } // namespace showtest

@@ -1,13 +1,15 @@
-// An OpenGL context without a window (OSMesa), and reading its pixels back.
+// The offscreen GL context for tests, and the pictures read from it with
+// what the tests ask of them.
 #ifndef SHOWTEST_OFFSCREENGL_H
 #define SHOWTEST_OFFSCREENGL_H
 
-#include <GL/osmesa.h>
-
 #include <ostream>
-#include <vector>
+
+#include "offscreen.h"
 
 namespace showtest {
+
+using OffscreenGl = headless::OffscreenGl;
 
 struct Rgb {
     int r = 0, g = 0, b = 0;
@@ -18,37 +20,14 @@ std::ostream &operator<<(std::ostream &out, Rgb c);
 // Largest difference of the three channels.
 int ColourDistance(Rgb a, Rgb b);
 
-// 8-bit RGB pixels, top row first, no padding.
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;
+// A picture read back, with the tests' ways of looking at it.
+struct Image : headless::Image {
+    Image() = default;
+    Image(headless::Image &&read) : headless::Image(std::move(read)) {}
 
     Rgb At(int x, int y) const;
     // Mean colour of the w x h block at (x, y).
     Rgb Mean(int x, int y, int w, int h) const;
-};
-
-// Makes an RGBA context with a 24-bit depth and 8-bit stencil buffer current
-// for the object's life.
-class OffscreenGl {
-public:
-    explicit OffscreenGl(int width = 128, int height = 96);
-    ~OffscreenGl();
-    OffscreenGl(const OffscreenGl &) = delete;
-    OffscreenGl &operator=(const OffscreenGl &) = delete;
-
-    bool ok() const { return context_ != NULL; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-    // Waits for the drawing and reads the colour buffer.
-    Image Read() const;
-
-private:
-    int width_;
-    int height_;
-    std::vector<unsigned char> buffer_;
-    OSMesaContext context_ = NULL;
 };
 
 } // namespace showtest

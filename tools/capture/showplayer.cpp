@@ -2,37 +2,30 @@
 
 #include <GL/gl.h>
 
-#include "effect_3dsplay.h"
 #include "effectsmanager.h"
+#include "headless.h"
 #include "main.h"
 #include "offscreen.h"
-#include "showplan.h"
 #include "texturemanager.h"
 
 namespace showplayer {
 
 namespace {
 
-OffscreenContext *context = nullptr;
-int width = 0, height = 0;
+headless::OffscreenGl *context = nullptr;
 
 } // namespace
 
 bool Open(int w, int h)
 {
-    context = new OffscreenContext;
-    if (!context->Open(w, h))
+    context = new headless::OffscreenGl(w, h);
+    if (!context->ok())
         return false;
-    width = w;
-    height = h;
     screenWidth = w;
     screenHeight = h;
     // The context's viewport is the window's; the projection that the show's
     // resize sets is replaced by every scene's own before it draws.
-    effectsManager = new EffectsManager(showplan::ShowLengthMs);
-    textureManager = new TextureManager();
-    effectsManager->AddEffect(new Effect_3DSPlay(), 0, showplan::EffectEndMs);
-    effectsManager->startTime = 0;
+    headless::BuildShow();
     return true;
 }
 
@@ -49,7 +42,7 @@ bool Draw(int showMs)
 void Read(unsigned char *rgba)
 {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glReadPixels(0, 0, context->width(), context->height(), GL_RGBA, GL_UNSIGNED_BYTE, rgba);
 }
 
 void Close()

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "effect_3dsplay.h"
+#include "headless.h"
+#include "images/png.h"
 #include "load3ds.h"
 #include "main.h"
 #include "offscreen.h"
@@ -29,8 +31,8 @@ int main(int argc, char **argv)
         fprintf(stderr, "scenepreview: bad count or size\n");
         return 2;
     }
-    OffscreenContext context;
-    if (!context.Open(width, height)) {
+    headless::OffscreenGl context(width, height);
+    if (!context.ok()) {
         fprintf(stderr, "scenepreview: no offscreen GL context\n");
         return 1;
     }
@@ -47,11 +49,11 @@ int main(int argc, char **argv)
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             load->Play(ms);
         }
-        glFinish();
         char name[64];
         snprintf(name, sizeof name, "-%05d.png", ms);
+        const headless::Image picture = context.Read();
         std::string error;
-        if (!context.SaveFrame(outDir + "/" + stem + name, &error)) {
+        if (!WritePng(outDir + "/" + stem + name, picture.width, picture.height, picture.rgb, &error)) {
             fprintf(stderr, "scenepreview: %s\n", error.c_str());
             return 1;
         }

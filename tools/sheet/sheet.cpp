@@ -7,8 +7,9 @@
 
 #include <string>
 
-#include "effect_3dsplay.h"
 #include "effectsmanager.h"
+#include "headless.h"
+#include "images/png.h"
 #include "main.h"
 #include "offscreen.h"
 #include "showplan.h"
@@ -23,16 +24,13 @@ int main(int argc, char **argv)
     const std::string outDir = argv[1];
     const int width = argc == 4 ? atoi(argv[2]) : 320;
     const int height = argc == 4 ? atoi(argv[3]) : 240;
-    OffscreenContext context;
-    if (!context.Open(width, height)) {
+    headless::OffscreenGl context(width, height);
+    if (!context.ok()) {
         fprintf(stderr, "sheet: no offscreen GL context of %dx%d\n", width, height);
         return 1;
     }
 
-    effectsManager = new EffectsManager(showplan::ShowLengthMs);
-    textureManager = new TextureManager;
-    effectsManager->AddEffect(new Effect_3DSPlay, 0, showplan::EffectEndMs);
-    effectsManager->startTime = 0;
+    headless::BuildShow();
 
     for (int k = 0; k < showplan::SceneCount; k++) {
         const std::string file = showplan::Scenes[k].file;
@@ -44,8 +42,9 @@ int main(int argc, char **argv)
             effectsManager->Do(showMs);
             char name[128];
             snprintf(name, sizeof name, "/%02d-%s-%06d.png", k, scene.c_str(), showMs);
+            const headless::Image picture = context.Read();
             std::string error;
-            if (!context.SaveFrame(outDir + name, &error)) {
+            if (!WritePng(outDir + name, picture.width, picture.height, picture.rgb, &error)) {
                 fprintf(stderr, "sheet: %s\n", error.c_str());
                 return 1;
             }
