@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "failure.h"
+
 namespace scenekit {
 namespace {
 
@@ -39,11 +41,6 @@ void ToAxisAngle(Quat q, Vec3* axis, double* angleDeg) {
     }
     *axis = {static_cast<float>(q.x / s), static_cast<float>(q.y / s),
              static_cast<float>(q.z / s)};
-}
-
-bool Fail(std::string* error, const std::string& message) {
-    if (error) *error = message;
-    return false;
 }
 
 // The turn that takes orientation `from` to orientation `to`, about an axis
