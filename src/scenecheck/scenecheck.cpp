@@ -2,6 +2,7 @@
 
 #include <lib3ds/chunk.h>
 #include <lib3ds/node.h>
+#include <lib3ds/tracks.h>
 #include <stdarg.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -12,8 +13,10 @@
 
 // The walk follows lib3ds 1.3's reader chunk by chunk: the same chunks are
 // containers, the same ones carry data before their sub-chunks, and every
-// value the library reads must lie inside its chunk. Unknown chunks are only
-// bounds-checked, since the library skips them whole.
+// value the library reads must lie inside its chunk. What the library never
+// reads is let be: chunks it does not know where they stand (it reads their
+// header and skips them), bytes after the data it reads from a chunk, and
+// bytes after the main chunk.
 
 using namespace scenelimits;
 
@@ -37,6 +40,38 @@ struct Node {
     size_t at;
 };
 
+// What lib3ds keeps of one track of a node: the chunks of one tag add their
+// keys to the same track, and each sets its flags.
+struct TrackSeen {
+    unsigned long keys = 0;
+    int32_t first = 0, last = 0;  // smallest and largest key frame
+    unsigned flags = 0;
+};
+const unsigned TrackTags = LIB3DS_HIDE_TRACK_TAG - LIB3DS_POS_TRACK_TAG + 1;
+
+// The bytes of a key's value in a track that lib3ds reads for a node of this
+// tag (a morph key adds a name), or -1 for a track it skips.
+int TrackValueBytes(unsigned node, unsigned track)
+{
+    const bool object = node == LIB3DS_OBJECT_NODE_TAG, camera = node == LIB3DS_CAMERA_NODE_TAG;
+    const bool light = node == LIB3DS_LIGHT_NODE_TAG || node == LIB3DS_SPOTLIGHT_NODE_TAG;
+    switch (track) {
+    case LIB3DS_POS_TRACK_TAG: return node == LIB3DS_AMBIENT_NODE_TAG ? -1 : 12;
+    case LIB3DS_ROT_TRACK_TAG: return object ? 16 : -1;
+    case LIB3DS_SCL_TRACK_TAG: return object ? 12 : -1;
+    case LIB3DS_MORPH_TRACK_TAG:
+    case LIB3DS_HIDE_TRACK_TAG:
+        return object ? 0 : -1;
+    case LIB3DS_COL_TRACK_TAG: return light || node == LIB3DS_AMBIENT_NODE_TAG ? 12 : -1;
+    case LIB3DS_FOV_TRACK_TAG: return camera ? 4 : -1;
+    case LIB3DS_ROLL_TRACK_TAG: return camera || light ? 4 : -1;
+    case LIB3DS_HOT_TRACK_TAG:
+    case LIB3DS_FALL_TRACK_TAG:
+        return light ? 4 : -1;
+    default: return -1;
+    }
+}
+
 class Checker {
 public:
     Checker(const unsigned char *bytes, size_t size) : bytes_(bytes), size_(size) { reason[0] = '\0'; }
@@ -52,6 +87,7 @@ private:
     unsigned long materials_ = 0, meshes_ = 0, cameras_ = 0, lights_ = 0;  // records lib3ds keeps sorted
     unsigned long elements_ = 0, views_ = 0, listWork_ = 0;
     std::vector<Node> nodes_;
+    size_t skippedAt_ = SIZE_MAX;  // the chunk that Unknown was last called for
 
     unsigned U16(size_t at) const { return bytes_[at] | bytes_[at + 1] << 8; }
     uint32_t U32(size_t at) const { return U16(at) | uint32_t(U16(at + 2)) << 16; }
@@ -69,6 +105,12 @@ private:
     bool Count(unsigned long *count, const char *what);
     // A list that lib3ds builds by sorted insertion, quadratic in its length.
     bool AddList(unsigned long length, const char *what);
+    // A chunk that lib3ds does not read where it stands: it skips it whole.
+    bool Unknown(const Chunk &c)
+    {
+        skippedAt_ = c.at;
+        return true;
+    }
 
     template <class Visit> bool Children(const Chunk &parent, size_t from, Visit visit);
 
@@ -89,7 +131,7 @@ private:
     bool Viewport(const Chunk &c);
     bool Kfdata(const Chunk &c);
     bool KeyframerNode(const Chunk &c, unsigned ordinal);
-    bool Track(const Chunk &c);
+    bool Track(const Chunk &c, size_t valueBytes, TrackSeen *seen);
     bool NodeTree();
 };
 
@@ -149,28 +191,35 @@ bool Checker::AddList(unsigned long length, const char *what)
     return true;
 }
 
-// Sub-chunks from `from` to the parent's end must tile it exactly: lib3ds
-// steps by each length without checking it, so a length of 0 loops forever
-// and a few stray bytes are read as a header beyond the parent.
+// lib3ds steps through a list of sub-chunks by their lengths, reading each
+// header, until one reaches the parent's end or has id 0; it reads only the
+// header of an id it does not know there. So a chunk it reads must lie inside
+// its parent; one it skips may run past it, ending the list. A length of 0
+// would loop forever, 1 to 5 would read a header inside another, and one that
+// wraps lib3ds's 32-bit offset would start the list over.
 template <class Visit> bool Checker::Children(const Chunk &parent, size_t from, Visit visit)
 {
     size_t pos = from;
     while (pos < parent.end) {
-        Chunk c{0, pos, 0};
-        if (parent.end - pos < HeaderBytes)
-            return FailAt(parent, "%zu stray bytes at its end", parent.end - pos);
-        c.id = U16(pos);
+        // Fewer bytes than a header at the parent's end are read as one all the same.
+        if (size_ - pos < HeaderBytes)
+            return FailAt(parent, "a header at byte %zu would be read past the end of the file", pos);
+        Chunk c{U16(pos), pos, 0};
+        if (c.id == 0)
+            return true;
         const uint32_t length = U32(pos + 2);
         if (length < HeaderBytes)
             return FailAt(c, "length %u is below 6", length);
-        if (length > parent.end - pos)
+        if (pos + length > UINT32_MAX)
+            return FailAt(c, "length %u wraps the reader's offsets", length);
+        const bool pastParent = length > parent.end - pos;
+        c.end = std::min(pos + size_t(length), size_);
+        skippedAt_ = SIZE_MAX;
+        const bool ok = visit(c);
+        if (pastParent && skippedAt_ != c.at)
             return FailAt(c, "length %u runs past its parent (0x%04X at byte %zu)", length, parent.id, parent.at);
-        // lib3ds takes id 0 for the end of its parent and would skip the rest.
-        if (c.id == 0)
-            return FailAt(c, "chunk id 0");
-        c.end = pos + length;
-        if (!visit(c))
-            return false;
+        if (!ok || pastParent)
+            return ok;
         pos = c.end;
     }
     return true;
@@ -190,9 +239,8 @@ bool Checker::Run()
         return Fail("main chunk length %u is below 6", length);
     if (length > size_)
         return Fail("truncated: the main chunk needs %u bytes, the file has %zu", length, size_);
-    if (length < size_)
-        return Fail("%zu bytes after the end of the main chunk", size_ - length);
-    const Chunk file{top.id, 0, size_};
+    // lib3ds never reads past the main chunk.
+    const Chunk file{top.id, 0, length};
 
     bool ok;
     if (file.id == LIB3DS_MDATA) {
@@ -203,7 +251,7 @@ bool Checker::Run()
             case LIB3DS_M3D_VERSION: return Leaf(c, 4);
             case LIB3DS_MDATA: return Mdata(c);
             case LIB3DS_KFDATA: return Kfdata(c);
-            default: return true;
+            default: return Unknown(c);
             }
         });
     }
@@ -251,7 +299,7 @@ bool Checker::Mdata(const Chunk &mdata)
             return Atmosphere(c, 16);
         case LIB3DS_MAT_ENTRY: return Material(c);
         case LIB3DS_NAMED_OBJECT: return NamedObject(c);
-        default: return true;
+        default: return Unknown(c);
         }
     });
 }
@@ -285,7 +333,7 @@ bool Checker::Material(const Chunk &material)
         case LIB3DS_MAT_SPECMAP: case LIB3DS_MAT_SPECMASK: case LIB3DS_MAT_SHINMAP: case LIB3DS_MAT_SHINMASK:
         case LIB3DS_MAT_SELFIMAP: case LIB3DS_MAT_SELFIMASK: case LIB3DS_MAT_REFLMAP: case LIB3DS_MAT_REFLMASK:
             return TextureMap(c);
-        default: return true;
+        default: return Unknown(c);
         }
     });
 }
@@ -300,7 +348,7 @@ bool Checker::Colour(const Chunk &colour)
         case LIB3DS_COLOR_24:
         case LIB3DS_LIN_COLOR_24:
             return Leaf(c, 3);
-        default: return true;
+        default: return Unknown(c);
         }
     });
 }
@@ -311,7 +359,7 @@ bool Checker::Percentage(const Chunk &percentage)
         switch (c.id) {
         case LIB3DS_INT_PERCENTAGE: return Leaf(c, 2);
         case LIB3DS_FLOAT_PERCENTAGE: return Leaf(c, 4);
-        default: return true;
+        default: return Unknown(c);
         }
     });
 }
@@ -332,7 +380,7 @@ bool Checker::TextureMap(const Chunk &map)
             return Leaf(c, 4);
         case LIB3DS_MAT_MAP_COL1: case LIB3DS_MAT_MAP_COL2: case LIB3DS_MAT_MAP_RCOL: case LIB3DS_MAT_MAP_GCOL: case LIB3DS_MAT_MAP_BCOL:
             return Leaf(c, 3);
-        default: return true;
+        default: return Unknown(c);
         }
     });
 }
@@ -343,7 +391,7 @@ bool Checker::Background(const Chunk &background)
     return Children(background, background.Data(), [&](const Chunk &c) {
         if (c.id == LIB3DS_COLOR_F || c.id == LIB3DS_LIN_COLOR_F)
             return Leaf(c, 12);
-        return true;
+        return Unknown(c);
     });
 }
 
@@ -356,7 +404,7 @@ bool Checker::Gradient(const Chunk &gradient)
     int colours = 0, linearColours = 0;
     return Children(gradient, gradient.Data() + 4, [&](const Chunk &c) {
         if (c.id != LIB3DS_COLOR_F && c.id != LIB3DS_LIN_COLOR_F)
-            return true;
+            return Unknown(c);
         int &count = c.id == LIB3DS_COLOR_F ? colours : linearColours;
         if (++count > 3)
             return FailAt(c, "more than three gradient colours");
@@ -371,7 +419,7 @@ bool Checker::Atmosphere(const Chunk &atmosphere, size_t dataBytes)
     return Children(atmosphere, atmosphere.Data() + dataBytes, [&](const Chunk &c) {
         if (c.id == LIB3DS_COLOR_F || c.id == LIB3DS_LIN_COLOR_F)
             return Leaf(c, 12);
-        return true;
+        return Unknown(c);
     });
 }
 
@@ -385,7 +433,7 @@ bool Checker::NamedObject(const Chunk &object)
         case LIB3DS_N_TRI_OBJECT: return Mesh(c);
         case LIB3DS_N_CAMERA: return Camera(c);
         case LIB3DS_N_DIRECT_LIGHT: return Light(c);
-        default: return true;
+        default: return Unknown(c);
         }
     });
 }
@@ -412,9 +460,8 @@ bool Checker::Mesh(const Chunk &mesh)
                 return false;
             const unsigned count = U16(c.Data());
             const size_t each = c.id == LIB3DS_POINT_ARRAY ? 12 : c.id == LIB3DS_TEX_VERTS ? 8 : 2;
-            // Exact: a writer's 16-bit count cut from a larger list shows here.
-            if (c.end - c.Data() != 2 + each * count)
-                return FailAt(c, "%zu bytes for %u entries of %zu", c.end - c.Data(), count, each);
+            if (c.end - c.Data() - 2 < each * count)
+                return FailAt(c, "%zu bytes for %u entries of %zu", c.end - c.Data() - 2, count, each);
             elements_ += count;
             if (c.id == LIB3DS_POINT_ARRAY)
                 points = count;
@@ -431,7 +478,7 @@ bool Checker::Mesh(const Chunk &mesh)
             }
             return true;
         }
-        default: return true;
+        default: return Unknown(c);
         }
     });
     if (!ok)
@@ -458,7 +505,7 @@ bool Checker::Faces(const Chunk &faces, unsigned *maxPoint)
     return Children(faces, faces.Data() + 2 + size_t(8) * count, [&](const Chunk &c) {
         switch (c.id) {
         case LIB3DS_SMOOTH_GROUP:
-            if (c.end - c.Data() != size_t(4) * count)
+            if (c.end - c.Data() < size_t(4) * count)
                 return FailAt(c, "%zu bytes of smoothing groups for %u faces", c.end - c.Data(), count);
             return true;
         case LIB3DS_MSH_MAT_GROUP: {
@@ -467,7 +514,7 @@ bool Checker::Faces(const Chunk &faces, unsigned *maxPoint)
                 return false;
             const unsigned members = U16(pos);
             pos += 2;
-            if (c.end - pos != size_t(2) * members)
+            if (c.end - pos < size_t(2) * members)
                 return FailAt(c, "%zu bytes for %u face indices", c.end - pos, members);
             for (unsigned i = 0; i < members; i++) {
                 // lib3ds copies the name into the face at this index unchecked.
@@ -485,9 +532,9 @@ bool Checker::Faces(const Chunk &faces, unsigned *maxPoint)
             return true;
         }
         default:
-            // The face data of a list longer than its 16-bit count would be
-            // read as sub-chunks here.
-            return FailAt(c, "unexpected in a face list");
+            // Also where the faces of a list longer than its 16-bit count are
+            // read as sub-chunks: those that are not skipped are checked above.
+            return Unknown(c);
         }
     });
 }
@@ -499,7 +546,7 @@ bool Checker::Camera(const Chunk &camera)
     if (!Leaf(camera, 32))
         return false;
     return Children(camera, camera.Data() + 32, [&](const Chunk &c) {
-        return c.id == LIB3DS_CAM_RANGES ? Leaf(c, 8) : true;
+        return c.id == LIB3DS_CAM_RANGES ? Leaf(c, 8) : Unknown(c);
     });
 }
 
@@ -524,7 +571,7 @@ bool Checker::Light(const Chunk &light)
                 return FailAt(c, "lib3ds would read past the end of the file");
             return true;
         case LIB3DS_DL_SPOTLIGHT: return Spotlight(c);
-        default: return true;
+        default: return Unknown(c);
         }
     });
 }
@@ -544,7 +591,7 @@ bool Checker::Spotlight(const Chunk &spot)
             size_t pos = c.Data();
             return String(c, &pos, NameField, "projector image name");
         }
-        default: return true;
+        default: return Unknown(c);
         }
     });
 }
@@ -559,7 +606,7 @@ bool Checker::Viewport(const Chunk &viewport)
                 return Leaf(c, 16);
             case LIB3DS_VIEW_USER: return Leaf(c, 28);
             case LIB3DS_VIEW_CAMERA: return Leaf(c, 11);
-            default: return true;
+            default: return Unknown(c);
             }
         });
     }
@@ -573,7 +620,7 @@ bool Checker::Viewport(const Chunk &viewport)
             if (++views_ > MaxViews)
                 return FailAt(c, "more than %zu viewport records", MaxViews);
             return Leaf(c, 49);
-        default: return true;
+        default: return Unknown(c);
         }
     });
 }
@@ -597,52 +644,61 @@ bool Checker::Kfdata(const Chunk &kfdata)
         default:
             if (c.id >= LIB3DS_AMBIENT_NODE_TAG && c.id <= LIB3DS_SPOTLIGHT_NODE_TAG)
                 return KeyframerNode(c, ordinal++);
-            return true;
+            return Unknown(c);
         }
     });
 }
 
 bool Checker::KeyframerNode(const Chunk &node, unsigned ordinal)
 {
-    Node record{ordinal & 0xffff, NoParent, node.at};
-    int ids = 0, headers = 0;
+    // Without a header lib3ds leaves the parent id 0; later ids and headers
+    // overwrite earlier ones.
+    Node record{ordinal & 0xffff, 0, node.at};
+    const bool object = node.id == LIB3DS_OBJECT_NODE_TAG;
+    TrackSeen tracks[TrackTags];
     const bool ok = Children(node, node.Data(), [&](const Chunk &c) {
         switch (c.id) {
         case LIB3DS_NODE_ID:
-            if (++ids > 1)
-                return FailAt(c, "a second node id");
             if (!Leaf(c, 2))
                 return false;
             record.id = U16(c.Data());
             return true;
         case LIB3DS_NODE_HDR: {
-            if (++headers > 1)
-                return FailAt(c, "a second node header");
             size_t pos = c.Data();
             if (!String(c, &pos, NameField, "node name") || !Need(c, pos, 6, "flags and parent"))
                 return false;
             record.parent = U16(pos + 4);
             return true;
         }
-        case LIB3DS_PIVOT: return Leaf(c, 12);
-        case LIB3DS_BOUNDBOX: return Leaf(c, 24);
-        case LIB3DS_MORPH_SMOOTH: return Leaf(c, 4);
+        case LIB3DS_PIVOT: return object ? Leaf(c, 12) : Unknown(c);
+        case LIB3DS_BOUNDBOX: return object ? Leaf(c, 24) : Unknown(c);
+        case LIB3DS_MORPH_SMOOTH: return object ? Leaf(c, 4) : Unknown(c);
         case LIB3DS_INSTANCE_NAME: {
             size_t pos = c.Data();
-            return String(c, &pos, NameField, "instance name");
+            return object ? String(c, &pos, NameField, "instance name") : Unknown(c);
         }
-        case LIB3DS_POS_TRACK_TAG: case LIB3DS_ROT_TRACK_TAG: case LIB3DS_SCL_TRACK_TAG: case LIB3DS_COL_TRACK_TAG:
-        case LIB3DS_MORPH_TRACK_TAG: case LIB3DS_FOV_TRACK_TAG: case LIB3DS_ROLL_TRACK_TAG: case LIB3DS_HOT_TRACK_TAG:
-        case LIB3DS_FALL_TRACK_TAG: case LIB3DS_HIDE_TRACK_TAG:
-            return Track(c);
-        default: return true;
+        default: {
+            const int valueBytes = TrackValueBytes(node.id, c.id);
+            if (valueBytes < 0)
+                return Unknown(c);
+            return Track(c, size_t(valueBytes), &tracks[c.id - LIB3DS_POS_TRACK_TAG]);
+        }
         }
     });
     if (!ok)
         return false;
-    // Without a header lib3ds leaves the parent id 0, which is easily itself.
-    if (headers == 0)
-        return FailAt(node, "a keyframer node without header");
+    for (unsigned i = 0; i < TrackTags; i++) {
+        const TrackSeen &track = tracks[i];
+        const unsigned tag = LIB3DS_POS_TRACK_TAG + i;
+        if (!AddList(track.keys, "track keys"))
+            return false;
+        // A repeating track's time is wrapped by the span from its first key
+        // to its last; with every key on one frame lib3ds divides by zero and
+        // walks off the key list (morph and hide tracks do without the span).
+        if ((track.flags & LIB3DS_REPEAT) && track.keys >= 2 && track.first == track.last &&
+            tag != LIB3DS_MORPH_TRACK_TAG && tag != LIB3DS_HIDE_TRACK_TAG)
+            return FailAt(node, "track 0x%04X repeats with all %lu keys on frame %d", tag, track.keys, track.first);
+    }
     if (nodes_.size() >= MaxListLength)
         return FailAt(node, "more than %zu keyframer nodes", MaxListLength);
     nodes_.push_back(record);
@@ -650,31 +706,21 @@ bool Checker::KeyframerNode(const Chunk &node, unsigned ordinal)
 }
 
 // A track: flags, 8 unused bytes, a key count, then keys of a frame, tcb
-// flags, one float per flag set and the value, whose size depends on the track.
-bool Checker::Track(const Chunk &track)
+// flags, one float per flag set and the value. lib3ds reads as many keys as
+// the count says (none for a negative count) and skips what follows them.
+bool Checker::Track(const Chunk &track, size_t valueBytes, TrackSeen *seen)
 {
     if (!Leaf(track, 14))
         return false;
-    const int32_t keys = int32_t(U32(track.Data() + 10));
-    if (keys < 0)
-        return FailAt(track, "%d keys", keys);
+    seen->flags = U16(track.Data());
+    const int32_t count = int32_t(U32(track.Data() + 10));
+    const size_t keys = count > 0 ? size_t(count) : 0;
     // Each key is at least 6 bytes: a count beyond that is a lie, and lib3ds
-    // would loop over it reading nothing.
-    if (size_t(keys) > (track.end - track.Data() - 14) / 6)
-        return FailAt(track, "%d keys do not fit", keys);
-    if (!AddList(keys, "track keys"))
-        return false;
-    size_t value;
-    switch (track.id) {
-    case LIB3DS_POS_TRACK_TAG: case LIB3DS_SCL_TRACK_TAG: case LIB3DS_COL_TRACK_TAG: value = 12; break;
-    case LIB3DS_ROT_TRACK_TAG: value = 16; break;
-    case LIB3DS_HIDE_TRACK_TAG: case LIB3DS_MORPH_TRACK_TAG: value = 0; break;
-    default: value = 4; break;
-    }
-    std::vector<int32_t> frames;
-    frames.reserve(keys);
+    // would loop over it reading past the chunk.
+    if (keys > (track.end - track.Data() - 14) / 6)
+        return FailAt(track, "%d keys do not fit", count);
     size_t pos = track.Data() + 14;
-    for (int32_t k = 0; k < keys; k++) {
+    for (size_t k = 0; k < keys; k++) {
         if (!Need(track, pos, 6, "a key"))
             return false;
         const int32_t frame = int32_t(U32(pos));
@@ -682,22 +728,17 @@ bool Checker::Track(const Chunk &track)
         pos += 6;
         for (unsigned bit = 1; bit <= 0x10; bit <<= 1)
             pos += flags & bit ? 4 : 0;
-        if (!Need(track, pos, value, "a key"))
+        if (!Need(track, pos, valueBytes, "a key"))
             return false;
-        pos += value;
+        pos += valueBytes;
         if (track.id == LIB3DS_MORPH_TRACK_TAG && !String(track, &pos, NameField, "morph target name"))
             return false;
-        if (frame < -long(MaxKeyFrame) || frame > long(MaxKeyFrame))
+        if (frame < -MaxKeyFrame || frame > MaxKeyFrame)
             return FailAt(track, "key frame %d is out of range", frame);
-        frames.push_back(frame);
+        seen->first = seen->keys == 0 ? frame : std::min(seen->first, frame);
+        seen->last = seen->keys == 0 ? frame : std::max(seen->last, frame);
+        seen->keys++;
     }
-    if (pos != track.end)
-        return FailAt(track, "%zu bytes after the last key", track.end - pos);
-    // On a repeating track, two keys on one frame make lib3ds's evaluation
-    // step off the end of its key list.
-    std::sort(frames.begin(), frames.end());
-    if (std::adjacent_find(frames.begin(), frames.end()) != frames.end())
-        return FailAt(track, "two keys on one frame");
     return true;
 }
 
@@ -713,10 +754,6 @@ bool Checker::NodeTree()
             return Fail("keyframer nodes at bytes %zu and %zu share id %u", nodes_[byId[n.id]].at, n.at, n.id);
         byId[n.id] = int(i);
     }
-    for (const Node &n : nodes_) {
-        if (n.parent != NoParent && byId[n.parent] < 0)
-            return Fail("keyframer node at byte %zu: parent %u does not exist", n.at, n.parent);
-    }
     // Depth of each node (top level 1), 0 while unknown. Each walk goes up
     // until a node of known depth or a root, then numbers its way back.
     std::vector<unsigned> depth(nodes_.size(), 0);
@@ -730,7 +767,8 @@ bool Checker::NodeTree()
                 return Fail("keyframer node at byte %zu is its own ancestor", nodes_[at].at);
             onPath[at] = 1;
             chain.push_back(at);
-            if (nodes_[at].parent == NoParent)
+            // A parent id that no node has leaves the node at the top level.
+            if (nodes_[at].parent == NoParent || byId[nodes_[at].parent] < 0)
                 break;
             at = size_t(byId[nodes_[at].parent]);
         }
