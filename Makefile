@@ -45,7 +45,8 @@ bench-capture: build
 sheet: build
 	bash tools/sheet/sheet.sh $(BUILD) sheet/sheet.png
 
-# Fuzzes scene loading and drawing: make fuzz FUZZ_SECONDS=600
+# Fuzzes scene loading and drawing: make fuzz FUZZ_SECONDS=600 FUZZ_JOBS=2
 FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 1
 fuzz: build
-	bash tests/fuzz/run.sh $(FUZZ_SECONDS) $(BUILD)/fuzz $(BUILD)/tests/fuzz/robust_fuzzseeds
+	FUZZ_JOBS=$(FUZZ_JOBS) bash tests/fuzz/run.sh $(FUZZ_SECONDS) $(BUILD)/fuzz $(BUILD)/tests/fuzz/robust_fuzzseeds

@@ -2,7 +2,8 @@
 # Builds the scene fuzzer with clang (libFuzzer, ASan, UBSan) and runs it.
 #   run.sh SECONDS WORKDIR [SEEDGEN]
 # WORKDIR keeps the build and the growing corpus between runs; SEEDGEN, the
-# robust_fuzzseeds program, writes the seed scenes. The show's own scenes in
+# robust_fuzzseeds program, writes the seed scenes. FUZZ_JOBS=N (default 1)
+# fuzzes in N processes at once. The show's own scenes in
 # data/ join the seeds when present, with its images. A crash, hang or leak leaves its input
 # in tests/fuzz/regressions/, which the replay test runs from then on.
 set -euo pipefail
@@ -46,7 +47,9 @@ fi
 # Mesa keeps memory to the end: its leaks are not ours.
 export LSAN_OPTIONS="suppressions=$root/tests/support/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1"
+parallel=()
+[ "${FUZZ_JOBS:-1}" -gt 1 ] && parallel=(-fork="$FUZZ_JOBS")
 cd "$work"
-exec "$binary" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 -max_len=65536 \
+exec "$binary" "${parallel[@]}" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 -max_len=65536 \
   -dict="$here/3ds.dict" -artifact_prefix="$here/regressions/" -print_final_stats=1 \
   "$work/corpus" "$work/seeds" "$here/regressions"
