@@ -119,9 +119,8 @@ private:
     bool Colour(const Chunk &c);
     bool Percentage(const Chunk &c);
     bool TextureMap(const Chunk &c);
-    bool Background(const Chunk &c);
     bool Gradient(const Chunk &c);
-    bool Atmosphere(const Chunk &c, size_t dataBytes);
+    bool ColourRecord(const Chunk &c, size_t dataBytes);
     bool NamedObject(const Chunk &c);
     bool Mesh(const Chunk &c);
     bool Faces(const Chunk &c, unsigned *maxPoint);
@@ -287,7 +286,7 @@ bool Checker::Mdata(const Chunk &mdata)
             return Viewport(c);
         case LIB3DS_AMBIENT_LIGHT:
         case LIB3DS_SOLID_BGND:
-            return Background(c);
+            return ColourRecord(c, 0);
         case LIB3DS_BIT_MAP: {
             size_t pos = c.Data();
             return String(c, &pos, NameField, "background image name");
@@ -296,7 +295,7 @@ bool Checker::Mdata(const Chunk &mdata)
         case LIB3DS_FOG:
         case LIB3DS_LAYER_FOG:
         case LIB3DS_DISTANCE_CUE:
-            return Atmosphere(c, 16);
+            return ColourRecord(c, 16);
         case LIB3DS_MAT_ENTRY: return Material(c);
         case LIB3DS_NAMED_OBJECT: return NamedObject(c);
         default: return Unknown(c);
@@ -385,16 +384,6 @@ bool Checker::TextureMap(const Chunk &map)
     });
 }
 
-// The ambient light and a solid background: colours only.
-bool Checker::Background(const Chunk &background)
-{
-    return Children(background, background.Data(), [&](const Chunk &c) {
-        if (c.id == LIB3DS_COLOR_F || c.id == LIB3DS_LIN_COLOR_F)
-            return Leaf(c, 12);
-        return Unknown(c);
-    });
-}
-
 // lib3ds keeps three colours of each kind in a stack array and indexes it by
 // the count of sub-chunks seen: a fourth writes past it.
 bool Checker::Gradient(const Chunk &gradient)
@@ -412,11 +401,13 @@ bool Checker::Gradient(const Chunk &gradient)
     });
 }
 
-bool Checker::Atmosphere(const Chunk &atmosphere, size_t dataBytes)
+// The ambient light, a solid background, fog and distance cue: data of
+// dataBytes, then colours.
+bool Checker::ColourRecord(const Chunk &record, size_t dataBytes)
 {
-    if (!Leaf(atmosphere, dataBytes))
+    if (!Leaf(record, dataBytes))
         return false;
-    return Children(atmosphere, atmosphere.Data() + dataBytes, [&](const Chunk &c) {
+    return Children(record, record.Data() + dataBytes, [&](const Chunk &c) {
         if (c.id == LIB3DS_COLOR_F || c.id == LIB3DS_LIN_COLOR_F)
             return Leaf(c, 12);
         return Unknown(c);
