@@ -738,13 +738,25 @@ bool Checker::Track(const Chunk &track, size_t valueBytes, TrackSeen *seen)
 // a node that is its own ancestor makes that recursion endless.
 bool Checker::NodeTree()
 {
-    std::vector<int> byId(65536, -1);
-    for (size_t i = 0; i < nodes_.size(); i++) {
-        const Node &n = nodes_[i];
-        if (byId[n.id] >= 0)
-            return Fail("keyframer nodes at bytes %zu and %zu share id %u", nodes_[byId[n.id]].at, n.at, n.id);
-        byId[n.id] = int(i);
+    // Node indices in order of id, for the parent lookups.
+    std::vector<size_t> byId(nodes_.size());
+    for (size_t i = 0; i < byId.size(); i++)
+        byId[i] = i;
+    std::sort(byId.begin(), byId.end(), [&](size_t a, size_t b) {
+        return nodes_[a].id != nodes_[b].id ? nodes_[a].id < nodes_[b].id : a < b;
+    });
+    for (size_t k = 1; k < byId.size(); k++) {
+        const Node &a = nodes_[byId[k - 1]], &b = nodes_[byId[k]];
+        if (a.id == b.id)
+            return Fail("keyframer nodes at bytes %zu and %zu share id %u", a.at, b.at, b.id);
     }
+    // The parent's index; nodes_.size() for the top level, where a parent id
+    // that no node has leaves a node too.
+    auto parentOf = [&](const Node &n) {
+        const auto p = std::lower_bound(byId.begin(), byId.end(), n.parent,
+                                        [&](size_t i, unsigned id) { return nodes_[i].id < id; });
+        return n.parent != NoParent && p != byId.end() && nodes_[*p].id == n.parent ? *p : nodes_.size();
+    };
     // Depth of each node (top level 1), 0 while unknown. Each walk goes up
     // until a node of known depth or a root, then numbers its way back.
     std::vector<unsigned> depth(nodes_.size(), 0);
@@ -758,10 +770,10 @@ bool Checker::NodeTree()
                 return Fail("keyframer node at byte %zu is its own ancestor", nodes_[at].at);
             onPath[at] = 1;
             chain.push_back(at);
-            // A parent id that no node has leaves the node at the top level.
-            if (nodes_[at].parent == NoParent || byId[nodes_[at].parent] < 0)
+            const size_t parent = parentOf(nodes_[at]);
+            if (parent == nodes_.size())
                 break;
-            at = size_t(byId[nodes_[at].parent]);
+            at = parent;
         }
         unsigned level = depth[at];
         for (size_t k = chain.size(); k-- > 0;) {
