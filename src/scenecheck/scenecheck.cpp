@@ -200,7 +200,7 @@ template <class Visit> bool Checker::Children(const Chunk &parent, size_t from, 
 {
     size_t pos = from;
     while (pos < parent.end) {
-        // Fewer bytes than a header at the parent's end are read as one all the same.
+        // A header is read whole even where the parent ends inside it.
         if (size_ - pos < HeaderBytes)
             return FailAt(parent, "a header at byte %zu would be read past the end of the file", pos);
         Chunk c{U16(pos), pos, 0};
