@@ -25,6 +25,7 @@ namespace {
 const size_t HeaderBytes = 6;
 const size_t NameField = 64;      // every name field of lib3ds, terminator included
 const size_t KfNameField = 13;    // the keyframer header's file name
+const size_t MorphNameField = 11; // what lib3ds reads of a morph key's name, though it keeps 64
 const unsigned NoParent = LIB3DS_NO_PARENT;
 
 struct Chunk {
@@ -722,7 +723,7 @@ bool Checker::Track(const Chunk &track, size_t valueBytes, TrackSeen *seen)
         if (!Need(track, pos, valueBytes, "a key"))
             return false;
         pos += valueBytes;
-        if (track.id == LIB3DS_MORPH_TRACK_TAG && !String(track, &pos, NameField, "morph target name"))
+        if (track.id == LIB3DS_MORPH_TRACK_TAG && !String(track, &pos, MorphNameField, "morph target name"))
             return false;
         if (frame < -MaxKeyFrame || frame > MaxKeyFrame)
             return FailAt(track, "key frame %d is out of range", frame);

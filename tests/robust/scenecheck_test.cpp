@@ -626,6 +626,19 @@ TEST(Tracks, KeysOfOneTagAddUpAndTheLastFlagsCount)
     }));
 }
 
+// lib3ds reads a morph key's name into 11 bytes and refuses a longer one.
+TEST(Tracks, MorphTargetNamesOfTenCharacters)
+{
+    auto morph = [](const std::string &target) {
+        return NodeOfKind(0xB002, [=](ChunkBytes &c) {
+            c.Begin(0xB026).U16(0).U32(0).U32(0).U32(1).U32(0).U16(0).Str(target).End();
+        });
+    };
+    EXPECT_SAFE_ACCEPTED(morph(std::string(10, 'm')));
+    EXPECT_REFUSED(morph(std::string(11, 'm')), "morph target name is longer than 10 characters");
+    EXPECT_EQ(LoadInChild(morph(std::string(11, 'm'))), LoadOutcome::Failed) << "what this rule is for";
+}
+
 TEST(Background, AtMostThreeGradientColoursOfEachKind)
 {
     auto gradient = [](int colours, int linear) {
