@@ -17,8 +17,6 @@
 namespace {
 
 const float Aspect = 1.333f;          // whatever the window's shape
-const double NearPlane = 0.1;
-const double FarPlane = 20000.0;
 const float MsPerFrame = 100.0f;      // ten keyframes a second
 const int SceneLights = 7;            // GL_LIGHT1 .. GL_LIGHT7
 const char DummyName[] = "$$$DUMMY";
@@ -137,7 +135,7 @@ int Load3ds::Play(int ms)
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(camera->data.camera.fov, Aspect, NearPlane, FarPlane);
+    gluPerspective(camera->data.camera.fov, Aspect, scenelimits::NearPlane, scenelimits::FarPlane);
 
     // 3DS cameras look along +Y with +Z up; OpenGL's eye looks along -Z.
     glMatrixMode(GL_MODELVIEW);

@@ -21,6 +21,10 @@ constexpr size_t MaxViews = 1024;
 constexpr int MaxNodeDepth = 256;
 // Largest |frame| of a track key: lib3ds does frame sums in float and int.
 constexpr int MaxKeyFrame = 1 << 22;
+// The player's clip planes: nothing nearer to the camera or farther from it
+// is drawn.
+constexpr double NearPlane = 0.1;
+constexpr double FarPlane = 20000.0;
 
 } // namespace scenelimits
 
