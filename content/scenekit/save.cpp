@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "failure.h"
+#include "ranges.h"
 #include "rotation.h"
 #include "scenekit.h"
 
@@ -124,7 +125,7 @@ void WriteMaterials(Lib3dsFile* file, const std::vector<Material>& materials) {
     }
 }
 
-bool WriteMesh(Lib3dsFile* file, const Mesh& mesh) {
+bool WriteMesh(Lib3dsFile* file, const Mesh& mesh, bool nameEveryFace) {
     Lib3dsMesh* out = lib3ds_mesh_new(mesh.name.c_str());
     if (!out) return false;
     lib3ds_file_insert_mesh(file, out);  // from here on the file frees it
@@ -143,10 +144,12 @@ bool WriteMesh(Lib3dsFile* file, const Mesh& mesh) {
     }
     if (!mesh.faces.empty()) {
         if (!lib3ds_mesh_new_face_list(out, mesh.faces.size())) return false;
+        std::string material;
         for (size_t i = 0; i < mesh.faces.size(); ++i) {
             Lib3dsFace& face = out->faceL[i];
             for (int k = 0; k < 3; ++k) face.points[k] = static_cast<Lib3dsWord>(mesh.faces[i].points[k]);
-            CopyName(face.material, mesh.faces[i].material);
+            if (!mesh.faces[i].material.empty() || !nameEveryFace) material = mesh.faces[i].material;
+            CopyName(face.material, material);
             face.flags = 0x7;  // all three edges visible, as modellers write them
         }
     }
@@ -223,10 +226,27 @@ Lib3dsNode* NewNode(const Scene& scene, const Node& node) {
     return out;
 }
 
+// The scene's nodes, and a still node for each light that has none: other
+// readers leave a light without a node out of their scene graph.
+std::vector<Node> NodesToWrite(const Scene& scene) {
+    std::vector<Node> nodes = scene.nodes();
+    for (const Light& light : scene.lights()) {
+        const bool hasNode = std::any_of(nodes.begin(), nodes.end(), [&](const Node& n) {
+            return n.type == NodeType::Light && n.name == light.name;
+        });
+        if (hasNode) continue;
+        Node node;
+        node.type = NodeType::Light;
+        node.name = light.name;
+        nodes.push_back(node);
+    }
+    return nodes;
+}
+
 // Top-level nodes need LIB3DS_NO_PARENT: a parent id equal to the node's own
 // id makes lib3ds_file_insert_node recurse forever.
 bool WriteNodes(Lib3dsFile* file, const Scene& scene) {
-    const std::vector<Node>& nodes = scene.nodes();
+    const std::vector<Node> nodes = NodesToWrite(scene);
     for (size_t i = 0; i < nodes.size(); ++i) {
         Lib3dsNode* out = NewNode(scene, nodes[i]);
         if (!out) return false;
@@ -268,10 +288,12 @@ bool Scene::Save(const std::string& path, std::string* error, const SaveOptions&
     file->segment_to = frames;
     WriteMaterials(file.get(), materials_);
     for (const Mesh& mesh : meshes_)
-        if (!WriteMesh(file.get(), mesh)) return Fail(error, "out of memory for mesh " + mesh.name);
+        if (!WriteMesh(file.get(), mesh, options.nameEveryFace)) return Fail(error, "out of memory for mesh " + mesh.name);
     WriteCameras(file.get(), cameras_);
     WriteLights(file.get(), lights_);
     if (!WriteNodes(file.get(), *this)) return Fail(error, "out of memory for the nodes");
+    // Every key, even one past the animation's length, is a place the player may show.
+    SetCameraRanges(file.get(), std::max(frames, LastKeyFrame(nodes_)));
 
     // Written aside and renamed, so that a failed write never leaves a
     // truncated scene (which lib3ds would load "successfully") at `path`.

@@ -88,7 +88,9 @@ struct Material {
 
 struct Face {
     std::array<unsigned, 3> points{};  // indices into Mesh::points, counter-clockwise
-    std::string material;              // "" keeps the previous face's material
+    // "" keeps the previous face's material: the file names it again (see
+    // SaveOptions::nameEveryFace).
+    std::string material;
 };
 
 struct Mesh {
@@ -107,6 +109,8 @@ struct Mesh {
     void SetMaterial(const std::string& material);
 };
 
+// Its near and far ranges in the file are computed on save: they hold every
+// face the player draws as seen from the camera's node over the animation.
 struct Camera {
     std::string name;
     Vec3 position;
@@ -116,7 +120,8 @@ struct Camera {
 };
 
 // An omni light. The player uses only the stored position, as a direction
-// from the origin, for the first seven lights by name.
+// from the origin, for the first seven lights by name. A light without a node
+// of its own is written with one, standing still at its position.
 struct Light {
     std::string name;
     Vec3 position;
@@ -212,6 +217,11 @@ struct SaveOptions {
     // all). Turn off only to write deliberately broken scenes for tests of
     // the player.
     bool checkPlayable = true;
+    // Write a face with an empty material name with the name it keeps, that
+    // of the last face before it that gives one: other readers leave faces
+    // outside every material group without material. Turn off only to write
+    // the empty names themselves, for tests of the player's rule.
+    bool nameEveryFace = true;
 };
 
 class Scene {

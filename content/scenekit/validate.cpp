@@ -156,9 +156,10 @@ bool CheckNodeTracks(const Node& node, const std::string& what, std::string* err
     return ExpandRotationKeys(m.rotation, &expanded, error, what);
 }
 
-bool CheckNodes(const std::vector<Node>& nodes, std::string* error) {
-    if (nodes.size() >= kMaxListSize)
-        return Fail(error, "a scene holds at most 65534 nodes");
+// Every light is written with a node, its own when it has none.
+bool CheckNodes(const std::vector<Node>& nodes, size_t lights, std::string* error) {
+    if (nodes.size() + lights >= kMaxListSize)
+        return Fail(error, "a scene holds at most 65534 nodes and lights together");
     const int count = static_cast<int>(nodes.size());
     for (int i = 0; i < count; ++i) {
         const Node& node = nodes[i];
@@ -276,7 +277,7 @@ bool Scene::Validate(std::string* error, const SaveOptions& options) const {
     for (const Light& l : lights_)
         if (!Finite(l.position))
             return Fail(error, "light " + Quoted(l.name) + " has a position that is not finite");
-    if (!CheckNodes(nodes_, error)) return false;
+    if (!CheckNodes(nodes_, lights_.size(), error)) return false;
     if (frames_ < 0) return Fail(error, "the animation length is negative");
     if (options.checkPlayable && !CheckPlayable(*this, error)) return false;
     return true;

@@ -59,7 +59,7 @@ TEST(SceneFile, MeshPointsTexelsFacesAndMatrixRoundTrip) {
     mesh.name = "Quad";
     mesh.points = {{1, 2, 3}, {4, 2, 3}, {4, 5, 3}, {1, 5, 3}};
     mesh.texels = {{0, 0}, {1, 0}, {1, 1}, {0.25f, 0.75f}};
-    mesh.faces = {{{0, 1, 2}, "Red"}, {{0, 2, 3}, ""}, {{2, 3, 0}, "Blue"}};
+    mesh.faces = {{{0, 1, 2}, "Red"}, {{0, 2, 3}, "Red"}, {{2, 3, 0}, "Blue"}};
     mesh.matrix = Translation({1, 2, 3});
     scene.AddObject(mesh);
     Loaded file = SaveAndLoad(scene, dir);
@@ -81,6 +81,33 @@ TEST(SceneFile, MeshPointsTexelsFacesAndMatrixRoundTrip) {
     EXPECT_TRUE(MatrixNear(mesh.matrix, FromLib(m->matrix), 0));
     // Counter-clockwise seen from +Z, so the normal computed on load is +Z.
     EXPECT_TRUE(VecNear({0, 0, 1}, m->faceL[0].normal, 1e-6f));
+}
+
+// Other readers leave a face outside every material group without material;
+// the player's rule gives it the last name before it.
+TEST(SceneFile, FacesWithoutMaterialNameAreWrittenWithTheNameTheyKeep) {
+    Scene scene;
+    AddDefaultCamera(scene);
+    scene.AddMaterial(Material::Plain("Red", {1, 0, 0}));
+    scene.AddMaterial(Material::Plain("Blue", {0, 0, 1}));
+    Mesh mesh = Triangle("Strip", "Red");
+    for (const char* material : {"", "Blue", "", ""}) mesh.faces.push_back({{0, 2, 1}, material});
+    scene.AddObject(mesh);
+    for (bool nameEveryFace : {true, false}) {
+        SCOPED_TRACE(nameEveryFace ? "names every face" : "keeps the empty names");
+        ScratchDir dir;
+        SaveOptions options;
+        options.nameEveryFace = nameEveryFace;
+        Loaded file = SaveAndLoad(scene, dir, options);
+        ASSERT_TRUE(file);
+        Lib3dsMesh* m = lib3ds_file_mesh_by_name(file.get(), "Strip");
+        ASSERT_NE(m, nullptr);
+        ASSERT_EQ(m->faces, 5u);
+        const std::vector<std::string> expected =
+            nameEveryFace ? std::vector<std::string>{"Red", "Red", "Blue", "Blue", "Blue"}
+                          : std::vector<std::string>{"Red", "", "Blue", "", ""};
+        for (unsigned f = 0; f < 5; ++f) EXPECT_EQ(m->faceL[f].material, expected[f]) << "face " << f;
+    }
 }
 
 TEST(SceneFile, MaterialsKeepMapNamesTransparencyAndColours) {
@@ -161,6 +188,24 @@ TEST(SceneFile, LightsKeepTheirStoredPosition) {
     ASSERT_NE(node, nullptr);
     lib3ds_file_eval(file.get(), 5);
     EXPECT_TRUE(VecNear({2, 2, 2}, node->data.light.pos, 1e-5f));
+}
+
+// Other readers leave a light without a node out of their scene.
+TEST(SceneFile, LightsWithoutKeysGetANodeStandingAtTheirPosition) {
+    ScratchDir dir;
+    Scene scene;
+    AddDefaultCamera(scene);
+    scene.AddLight({"Lamp", {4, 5, 6}, {1, 1, 1}});
+    scene.AddLight({"Moving", {0, 0, 0}, {1, 1, 1}}, {{0, {1, 0, 0}}, {10, {2, 0, 0}}});
+    Loaded file = SaveAndLoad(scene, dir);
+    ASSERT_TRUE(file);
+    int lightNodes = 0;
+    for (Lib3dsNode* n = file->nodes; n; n = n->next) lightNodes += n->type == LIB3DS_LIGHT_NODE;
+    EXPECT_EQ(lightNodes, 2);
+    Lib3dsNode* lamp = lib3ds_file_node_by_name(file.get(), "Lamp", LIB3DS_LIGHT_NODE);
+    ASSERT_NE(lamp, nullptr);
+    lib3ds_file_eval(file.get(), 7);
+    EXPECT_TRUE(VecNear({4, 5, 6}, lamp->data.light.pos, 1e-6f));
 }
 
 TEST(SceneFile, DummyNodesAreWrittenAsObjectNodesWithTheirChildren) {
