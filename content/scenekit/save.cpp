@@ -243,6 +243,17 @@ std::vector<Node> NodesToWrite(const Scene& scene) {
     return nodes;
 }
 
+// Other readers take node ids for positions in the file, as 3D Studio writes
+// them: ids are given again in the order lib3ds writes the tree, each node
+// before its children.
+void NumberInWriteOrder(Lib3dsNode* node, Lib3dsWord parent, Lib3dsWord* next) {
+    for (; node; node = node->next) {
+        node->node_id = (*next)++;
+        node->parent_id = parent;
+        NumberInWriteOrder(node->childs, node->node_id, next);
+    }
+}
+
 // Top-level nodes need LIB3DS_NO_PARENT: a parent id equal to the node's own
 // id makes lib3ds_file_insert_node recurse forever.
 bool WriteNodes(Lib3dsFile* file, const Scene& scene) {
@@ -256,6 +267,8 @@ bool WriteNodes(Lib3dsFile* file, const Scene& scene) {
                                                       : static_cast<Lib3dsWord>(nodes[i].parent);
         lib3ds_file_insert_node(file, out);
     }
+    Lib3dsWord next = 0;
+    NumberInWriteOrder(file->nodes, LIB3DS_NO_PARENT, &next);
     return true;
 }
 

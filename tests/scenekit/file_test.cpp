@@ -4,6 +4,7 @@
 #include <lib3ds/material.h>
 
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "primitives.h"
@@ -230,6 +231,32 @@ TEST(SceneFile, DummyNodesAreWrittenAsObjectNodesWithTheirChildren) {
     EXPECT_STREQ(withChild->childs->name, "Crate");
     lib3ds_file_eval(file.get(), 0);
     EXPECT_TRUE(MatrixNear(Translation({5, 3, 0}), FromLib(withChild->childs->matrix), 1e-5f));
+}
+
+// Other readers (Assimp) take a node's id for its position in the file, as
+// 3D Studio writes them: each node before its children, in lib3ds's order.
+TEST(SceneFile, NodeIdsCountTheNodesInTheOrderTheFileHoldsThem) {
+    ScratchDir dir;
+    Scene scene;
+    scene.AddMaterial(Material::Plain("White", {1, 1, 1}));
+    const int outer = scene.AddDummy(Motion::Still({0, 0, 0}));
+    scene.AddObject(Box("Zed", {}, {1, 1, 1}, "White"), Motion::Still({}), outer);
+    const int inner = scene.AddDummy(Motion::Still({0, 0, 0}), outer);
+    scene.AddObject(Box("Alpha", {}, {1, 1, 1}, "White"), Motion::Still({}), inner);
+    scene.AddObject(Box("Top", {}, {1, 1, 1}, "White"));
+    AddDefaultCamera(scene);
+    Loaded file = SaveAndLoad(scene, dir);
+    ASSERT_TRUE(file);
+    int position = 0, checked = 0;
+    std::function<void(Lib3dsNode*, Lib3dsWord)> walk = [&](Lib3dsNode* node, Lib3dsWord parent) {
+        for (; node; node = node->next, ++checked) {
+            EXPECT_EQ(node->node_id, position++) << node->name;
+            EXPECT_EQ(node->parent_id, parent) << node->name;
+            walk(node->childs, node->node_id);
+        }
+    };
+    walk(file->nodes, LIB3DS_NO_PARENT);
+    EXPECT_EQ(checked, 7);
 }
 
 TEST(SceneFile, FailedWriteLeavesNoFileAndSaysWhy) {
