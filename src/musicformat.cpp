@@ -1,0 +1,26 @@
+#include "musicformat.h"
+
+#include <mpg123.h>
+
+int ReadMusicFormat(const char *path, MusicFormat *format)
+{
+    int error = MPG123_OK;
+    mpg123_handle *handle = mpg123_new(NULL, &error);
+    if (!handle)
+        return 0;
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    long rate = 0;
+    int channels = 0, encoding = 0;
+    // The output format is only known once the first frame has been read.
+    int found = mpg123_open(handle, path) == MPG123_OK &&
+                mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK;
+    mpg123_frameinfo frame;
+    found = found && mpg123_info(handle, &frame) == MPG123_OK;
+    if (found) {
+        format->rate = frame.rate;
+        format->channels = frame.mode == MPG123_M_MONO ? 1 : 2;
+    }
+    mpg123_close(handle);
+    mpg123_delete(handle);
+    return found;
+}

@@ -1,0 +1,15 @@
+#ifndef SHOW_MUSICFORMAT_H
+#define SHOW_MUSICFORMAT_H
+
+// The format of an MPEG audio file (MP3) as its first frame gives it, read
+// with libmpg123 without decoding the music.
+struct MusicFormat {
+    long rate;     // Hz
+    int channels;  // 1 for mono, 2 for stereo, joint stereo and dual channel
+};
+
+// Answers 1 with the format of the first MPEG audio frame of the file at
+// path, or 0 when the file cannot be opened or holds no MPEG audio frame.
+int ReadMusicFormat(const char *path, MusicFormat *format);
+
+#endif
