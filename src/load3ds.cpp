@@ -17,7 +17,6 @@
 namespace {
 
 const float Aspect = 1.333f;          // whatever the window's shape
-const float MsPerFrame = 100.0f;      // ten keyframes a second
 const int SceneLights = 7;            // GL_LIGHT1 .. GL_LIGHT7
 const char DummyName[] = "$$$DUMMY";
 
@@ -67,6 +66,8 @@ void TerminateNames(Lib3dsFile *file)
 
 } // namespace
 
+const char Load3ds::TargetNodeName[] = "Camera01";
+
 Load3ds::Load3ds() : file(NULL), cameraName(NULL), blending(0)
 {
     fileName[0] = '\0';
@@ -94,7 +95,7 @@ int Load3ds::Open(const char *name)
     if (!file->cameras)
         Quit(1, "Load3ds error : no camera");
     cameraName = file->cameras->name;
-    strcpy(targetName, "Camera01");
+    strcpy(targetName, TargetNodeName);
     LoadMaterials();
     lib3ds_file_eval(file, 0.0f);
     return 1;
@@ -164,7 +165,7 @@ int Load3ds::Play(int ms)
 
     // Evaluated after drawing, so this picture shows the previous call's frame
     // (frame 0 from Open for the first picture).
-    lib3ds_file_eval(file, float(ms) / MsPerFrame);
+    lib3ds_file_eval(file, float(ms) / float(MsPerFrame));
     return 1;
 }
 

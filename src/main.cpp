@@ -142,7 +142,7 @@ static void StartAudio()
 {
     if (SDL_Init(SDL_INIT_AUDIO) < 0)
         QuitWithSdlError("Audio initialisation failed : ");
-    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096) < 0)
+    if (Mix_OpenAudio(showplan::MusicRateHz, AUDIO_S16LSB, showplan::MusicChannels, 4096) < 0)
         QuitWithSdlError("Couldn't open audio: ");
     audioOpened = 1;
 

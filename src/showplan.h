@@ -14,6 +14,9 @@ constexpr int EffectEndMs = 500000;
 // Mix_FadeInMusic's fade at the start of the show.
 constexpr int MusicFadeInMs = 2000;
 constexpr char MusicFile[] = "2minute.mp3";
+// The sound device's format; SDL_mixer converts music in any other.
+constexpr int MusicRateHz = 22050;
+constexpr int MusicChannels = 2;
 
 struct SceneSlot {
     const char *file;   // in data/

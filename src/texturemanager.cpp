@@ -18,12 +18,6 @@ const Uint32 RedMask = 0x0000ff, GreenMask = 0x00ff00, BlueMask = 0xff0000;
 const Uint32 RedMask = 0xff0000, GreenMask = 0x00ff00, BlueMask = 0x0000ff;
 #endif
 
-bool IsRgb24(const SDL_PixelFormat *format)
-{
-    return format->BytesPerPixel == 3 && format->Rmask == RedMask && format->Gmask == GreenMask &&
-           format->Bmask == BlueMask;
-}
-
 [[noreturn]] void CannotLoad(const char *path)
 {
     // Room for the prefix and any path that fits the 256-byte path buffer.
@@ -41,7 +35,7 @@ bool DecodeRgb(const char *path, int *width, int *height, std::vector<unsigned c
     if (!image)
         return false;
     SDL_Surface *rgb = image;
-    if (!IsRgb24(image->format)) {
+    if (!TextureManager::UploadsAsDecoded(image->format)) {
         SDL_PixelFormat format;
         memset(&format, 0, sizeof format);
         format.BitsPerPixel = 24;
@@ -79,6 +73,12 @@ bool DecodeRgb(const char *path, int *width, int *height, std::vector<unsigned c
 } // namespace
 
 TextureManager::TextureManager() : textureCount(0) {}
+
+int TextureManager::UploadsAsDecoded(const SDL_PixelFormat *format)
+{
+    return format->BytesPerPixel == 3 && format->Rmask == RedMask && format->Gmask == GreenMask &&
+           format->Bmask == BlueMask;
+}
 
 TextureManager::~TextureManager() {}
 

@@ -3,6 +3,8 @@
 
 #include <GL/gl.h>
 
+struct SDL_PixelFormat;
+
 // Up to 256 OpenGL textures, each loaded once from data/ and found again by
 // its lower-cased file name. Slots are filled in order and never reused.
 class TextureManager {
@@ -30,6 +32,9 @@ public:
     int BindTexture(const char *name);
     // Lower-cases the ASCII letters A-Z of text in place; answers 1.
     int strToLower(char *text);
+    // Answers 1 when LoadTexture uploads pixels decoded in this format as they
+    // are (3 bytes each, red, green, blue), 0 when it converts them first.
+    static int UploadsAsDecoded(const SDL_PixelFormat *format);
 };
 
 #endif
