@@ -1,0 +1,116 @@
+// The music as the show's start-up loads it and the sound device plays it.
+#include <SDL/SDL.h>
+#include <SDL/SDL_mixer.h>
+#include <mpg123.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "checks.h"
+#include "musicformat.h"
+#include "showplan.h"
+
+namespace showcheck {
+namespace {
+
+// Seconds of audio in an MPEG audio file, -1 when libmpg123 cannot tell.
+double Mp3Seconds(const std::string &path)
+{
+    int error = MPG123_OK;
+    mpg123_handle *handle = mpg123_new(NULL, &error);
+    if (!handle)
+        return -1;
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    double seconds = -1;
+    long rate = 0;
+    int channels = 0, encoding = 0;
+    if (mpg123_open(handle, path.c_str()) == MPG123_OK && mpg123_scan(handle) == MPG123_OK &&
+        mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK && rate > 0) {
+        const off_t samples = mpg123_length(handle);
+        if (samples >= 0)
+            seconds = double(samples) / rate;
+    }
+    mpg123_close(handle);
+    mpg123_delete(handle);
+    return seconds;
+}
+
+// sdl12-compat, SDL 1.2's interface on SDL 2, calls itself 1.2.50 or later.
+bool OnSdl12Compat(std::string *version)
+{
+    const SDL_version *v = SDL_Linked_Version();
+    *version = std::to_string(v->major) + "." + std::to_string(v->minor) + "." + std::to_string(v->patch);
+    return SDL_VERSIONNUM(v->major, v->minor, v->patch) >= SDL_VERSIONNUM(1, 2, 50);
+}
+
+std::string Describe(long rate, int channels)
+{
+    return std::to_string(rate) + " Hz " + (channels == 1 ? "mono" : "stereo");
+}
+
+// Music the mixer converts to the sound device's format while it plays.
+void CheckFormat(Report *report, const char *name, const MusicFormat &format)
+{
+    const long deviceRate = showplan::MusicRateHz;
+    if (format.rate == deviceRate && format.channels == showplan::MusicChannels)
+        return;
+    const std::string found = Describe(format.rate, format.channels);
+    const std::string device = Describe(deviceRate, showplan::MusicChannels);
+    std::string version;
+    if (OnSdl12Compat(&version)) {
+        report->Error(name, found + ": the show on sdl12-compat " + version +
+                                " refuses music the mixer would convert, anything but " + device +
+                                " (it stops at start-up: Couldn't load music)");
+    } else if (format.rate != deviceRate) {
+        report->Warning(name, found + ": classic SDL 1.2 resamples it to " + device +
+                                  " as it plays, dropping or repeating samples, which aliases "
+                                  "(sdl12-compat refuses it)");
+    } else {
+        report->Warning(name, found + ": classic SDL 1.2 converts it to " + device +
+                                  " as it plays (sdl12-compat refuses it)");
+    }
+}
+
+} // namespace
+
+void CheckMusic(Report *report)
+{
+    const char *name = showplan::MusicFile;
+    const std::string path = report->Path(name);
+    const std::string stops = std::string(" (the show stops at start-up: Couldn't load music : data/") + name + ")";
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        report->Error(name, "missing" + stops);
+        return;
+    }
+    Mix_Music *music = Mix_LoadMUS(path.c_str());
+    if (!music) {
+        report->Error(name, std::string("SDL_mixer cannot load it: ") + Mix_GetError() + stops);
+        return;
+    }
+    const Mix_MusicType type = Mix_GetMusicType(music);
+    Mix_FreeMusic(music);
+    if (type != MUS_MP3 && type != MUS_MP3_MAD) {
+        report->Warning(name, "SDL_mixer plays it, but not as MP3: its rate, channels and length "
+                              "are not checked");
+        return;
+    }
+    MusicFormat format;
+    if (!ReadMusicFormat(path.c_str(), &format)) {
+        report->Error(name, "SDL_mixer takes it for MP3, but it holds no MPEG audio frame");
+        return;
+    }
+    CheckFormat(report, name, format);
+
+    const double seconds = Mp3Seconds(path);
+    const double showSeconds = showplan::ShowLengthMs / 1000.0;
+    if (seconds >= 0 && seconds < showSeconds) {
+        char text[160];
+        snprintf(text, sizeof text, "it lasts %.1f s, the show %.0f s: the last %.1f s are silent",
+                 seconds, showSeconds, showSeconds - seconds);
+        report->Warning(name, text);
+    }
+}
+
+} // namespace showcheck
