@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build show test test-normal test-asan bench sheet fuzz video bench-capture
+.PHONY: all deps build show test test-normal test-asan bench sheet fuzz video bench-capture check-data
 all: build
 
 deps:
@@ -17,6 +17,11 @@ show: build
 	./$(BUILD)/show
 
 test: test-normal test-asan
+
+# Every breach of the content rules in data/ (or DATA_DIR=...), one a line.
+DATA_DIR ?= data
+check-data: build
+	./$(BUILD)/showcheck $(DATA_DIR)
 
 test-normal: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
