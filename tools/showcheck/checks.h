@@ -45,8 +45,9 @@ void CheckScenes(Report *report, std::vector<ImageUse> *images);
 // under the lower-cased name, decoded by SDL_image, its pixel format and
 // sides, and the store's slots.
 void CheckImages(Report *report, const std::vector<ImageUse> &images);
-// The music: present, loaded by SDL_mixer, its rate and channels against the
-// sound device's on the SDL 1.2 this runs on, its length against the show's.
+// The music: present, loaded by SDL_mixer, MPEG audio, its rate and channels
+// against the sound device's on the SDL 1.2 this runs on, its length against
+// the show's.
 void CheckMusic(Report *report);
 
 } // namespace showcheck
