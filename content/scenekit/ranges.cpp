@@ -131,7 +131,10 @@ Point Transform(Lib3dsMatrix m, const Point& p) {
 // How far the matrix may stretch a distance.
 double Stretch(Lib3dsMatrix m) {
     double most = 0;
-    for (int c = 0; c < 3; ++c) most = std::max(most, Dot({m[c][0], m[c][1], m[c][2]}, {m[c][0], m[c][1], m[c][2]}));
+    for (int c = 0; c < 3; ++c) {
+        const Point column{m[c][0], m[c][1], m[c][2]};
+        most = std::max(most, Dot(column, column));
+    }
     return std::sqrt(3 * most);
 }
 

@@ -145,7 +145,9 @@ TEST_P(OtherReader, FindsTheObjectNodeTree) {
 using Point = std::array<double, 3>;
 Point Minus(const Point& a, const Point& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
 double Dot(const Point& a, const Point& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-Point Plus(const Point& a, const Point& d, double t) { return {a[0] + d[0] * t, a[1] + d[1] * t, a[2] + d[2] * t}; }
+Point Plus(const Point& a, const Point& d, double t) {
+    return {a[0] + d[0] * t, a[1] + d[1] * t, a[2] + d[2] * t};
+}
 
 double DistanceToSegment(const Point& p, const Point& a, const Point& b) {
     const Point ab = Minus(b, a);
@@ -199,7 +201,8 @@ TEST_P(OtherReader, CameraRangesHoldEveryFaceThePlayerDraws) {
             }
             for (Lib3dsDword f = 0; f < mesh->faces; ++f) {
                 const Lib3dsWord* k = mesh->faceL[f].points;
-                nearest = std::min(nearest, DistanceToTriangle(eye, points[k[0]], points[k[1]], points[k[2]]));
+                nearest = std::min(
+                    nearest, DistanceToTriangle(eye, points[k[0]], points[k[1]], points[k[2]]));
                 for (int j = 0; j < 3; ++j) {
                     const Point d = Minus(points[k[j]], eye);
                     farthest = std::max(farthest, std::sqrt(Dot(d, d)));

@@ -95,7 +95,8 @@ void CheckImages(Report *report, const std::vector<ImageUse> &images)
         }
         if (!loaded.insert(file).second)
             continue;
-        const std::string stops = " (the show stops at start-up: Error : Can't load texture data/" + file + ")";
+        const std::string stops =
+            " (the show stops at start-up: Error : Can't load texture data/" + file + ")";
         if (file.size() >= TextureManager::NameSize) {
             report->Error(file, "the image name is " + std::to_string(file.size()) +
                                     " characters long, the texture store keeps at most " +

@@ -78,7 +78,8 @@ void CheckMusic(Report *report)
 {
     const char *name = showplan::MusicFile;
     const std::string path = report->Path(name);
-    const std::string stops = std::string(" (the show stops at start-up: Couldn't load music : data/") + name + ")";
+    const std::string stops =
+        std::string(" (the show stops at start-up: Couldn't load music : data/") + name + ")";
     struct stat info;
     if (stat(path.c_str(), &info) != 0) {
         report->Error(name, "missing" + stops);
