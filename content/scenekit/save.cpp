@@ -301,7 +301,8 @@ bool Scene::Save(const std::string& path, std::string* error, const SaveOptions&
     file->segment_to = frames;
     WriteMaterials(file.get(), materials_);
     for (const Mesh& mesh : meshes_)
-        if (!WriteMesh(file.get(), mesh, options.nameEveryFace)) return Fail(error, "out of memory for mesh " + mesh.name);
+        if (!WriteMesh(file.get(), mesh, options.nameEveryFace))
+            return Fail(error, "out of memory for mesh " + mesh.name);
     WriteCameras(file.get(), cameras_);
     WriteLights(file.get(), lights_);
     if (!WriteNodes(file.get(), *this)) return Fail(error, "out of memory for the nodes");
