@@ -21,11 +21,11 @@ core=()
 for s in "$root"/src/*.cpp "$root"/src/scenecheck/*.cpp; do
   [ "$(basename "$s")" = main.cpp ] || core+=("$s")
 done
-sources=("$here/scene_fuzz.cpp" "${core[@]}" "$root"/host/*.cpp "$root/tests/robust/lib3dsprobe.cpp")
+sources=("$here/scene_fuzz.cpp" "${core[@]}" "$root"/tools/host/*.cpp "$root/tests/robust/lib3dsprobe.cpp")
 binary="$work/scene_fuzz"
 stale=0
 [ -x "$binary" ] || stale=1
-for s in "${sources[@]}" "$root"/src/*.h "$root"/src/scenecheck/*.h "$root"/host/*.h; do
+for s in "${sources[@]}" "$root"/src/*.h "$root"/src/scenecheck/*.h "$root"/tools/host/*.h; do
   [ "$s" -nt "$binary" ] && stale=1
 done
 if [ "$stale" = 1 ]; then
@@ -33,7 +33,7 @@ if [ "$stale" = 1 ]; then
   # shellcheck disable=SC2046
   clang++ -std=c++17 -g -O1 -fno-omit-frame-pointer \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    -I"$root/src" -I"$root/src/scenecheck" -I"$root/host" -I"$root/tests/robust" $(pkg-config --cflags sdl SDL_image glu osmesa) \
+    -I"$root/src" -I"$root/src/scenecheck" -I"$root/tools/host" -I"$root/tests/robust" $(pkg-config --cflags sdl SDL_image glu osmesa) \
     "${sources[@]}" -o "$binary" \
     $(pkg-config --libs sdl SDL_image glu osmesa) -l3ds
 fi
