@@ -33,9 +33,9 @@ if [ "$stale" = 1 ]; then
   # shellcheck disable=SC2046
   clang++ -std=c++17 -g -O1 -fno-omit-frame-pointer \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    -I"$root/src" -I"$root/src/scenecheck" -I"$root/tools/host" -I"$root/tests/robust" $(pkg-config --cflags sdl SDL_image glu osmesa) \
+    -I"$root/src" -I"$root/src/scenecheck" -I"$root/tools/host" -I"$root/tests/robust" $(pkg-config --cflags sdl SDL_image glu osmesa libmpg123) \
     "${sources[@]}" -o "$binary" \
-    $(pkg-config --libs sdl SDL_image glu osmesa) -l3ds
+    $(pkg-config --libs sdl SDL_image glu osmesa libmpg123) -l3ds
 fi
 
 [ -n "$seedgen" ] && "$seedgen" "$work/seeds"
