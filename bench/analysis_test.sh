@@ -61,5 +61,16 @@ table=$(grep -v ' A ' "$work/runs.tsv" | awk -v scenes="x y" -f "$here/report.aw
 expect "scene x against the floor alone" "x 10.00 2.00 5.00 ( 5.00- 5.00)" "$(row x)"
 expect "summary against the floor" "geometric mean over 2 scenes of B/floor: 6.708" "$(tail -1 <<<"$table")"
 
+# The scenes a run measures: all in plan order, or those asked for; a name the
+# plan lacks fails the run rather than shrinking it.
+plan=$(printf '%s\n' "a.3ds 0 8000" "b.3ds 8000 4000" "c.3ds 12000 8000" "show 20000")
+expect "every scene without a choice" "a.3ds 0 8000|b.3ds 8000 4000|c.3ds 12000 8000" \
+  "$(awk -f "$here/scenes.awk" <<<"$plan" | paste -sd'|')"
+expect "the scenes asked for, in plan order" "a.3ds 0 8000|c.3ds 12000 8000" \
+  "$(awk -v only="c.3ds a.3ds" -f "$here/scenes.awk" <<<"$plan" | paste -sd'|')"
+status=0
+awk -v only="a.3ds x.3ds" -f "$here/scenes.awk" <<<"$plan" >/dev/null 2>"$work/err" || status=$?
+expect "a scene the plan lacks" "1 bench: the show plan has no scene x.3ds" "$status $(cat "$work/err")"
+
 [ "$failures" -eq 0 ] && echo "all benchmark arithmetic checks passed"
 exit $((failures > 0))

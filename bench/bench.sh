@@ -10,8 +10,9 @@
 # Environment: BENCH_ROUNDS (rounds over the scenes), BENCH_SECONDS (measured
 # seconds of a scene per run, at most its slot less the first second),
 # BENCH_FLOOR_SECONDS, BENCH_SHOW (whole-show runs: 1 the working tree's, 2
-# both builds', 0 none), BENCH_OUT (results directory), LP_NUM_THREADS
-# (llvmpipe's threads; 1 unless set).
+# both builds', 0 none), BENCH_SCENES (only these scene files, e.g. "_i2.3ds
+# gl.3ds"), BENCH_OUT (results directory), LP_NUM_THREADS (llvmpipe's
+# threads; 1 unless set).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -38,14 +39,6 @@ for tool in Xvfb xdotool xwininfo gnuplot; do
   command -v "$tool" >/dev/null || { echo "bench: $tool is missing (scripts/install-deps.sh)" >&2; exit 1; }
 done
 
-# The working tree's plan serves both builds: older revisions have no showplan,
-# and the scene files keep their names.
-names=() slotStartMs=() slotMs=()
-while read -r file start duration; do
-  [ "$file" = show ] && continue
-  names+=("$file") slotStartMs+=("$start") slotMs+=("$duration")
-done < <("$build/tools/showplan/showplan")
-
 work=$(mktemp -d)
 xvfbPid= showPid=
 cleanup() {
@@ -54,6 +47,14 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# The working tree's plan serves both builds: older revisions have no showplan,
+# and the scene files keep their names.
+names=() slotStartMs=() slotMs=()
+"$build/tools/showplan/showplan" | awk -v only="${BENCH_SCENES:-}" -f "$here/scenes.awk" >"$work/scenes" || exit 2
+while read -r file start duration; do
+  names+=("$file") slotStartMs+=("$start") slotMs+=("$duration")
+done <"$work/scenes"
+
 mkdir -p "$out"
 rm -rf "$out"/{runs.tsv,scenes.dat,scenes-cpu.dat,table.txt,bench.png,show-A.dat,show-B.dat,logs}
 mkdir "$out/logs"
