@@ -27,9 +27,13 @@ Scene BuildOpening() {
     const int frames = kSlot8;
     Scene scene;
     scene.AddMaterial(Material::Textured("Nebula", "nebula.jpg"));
-    scene.AddMaterial(Material::Reflective("Sunset chrome", "sunset_env.png"));
-    scene.AddMaterial(Material::Reflective("Gold", "gold_env.png"));
-    scene.AddMaterial(Material::Reflective("Moon chrome", "chrome_env.png"));
+    const Material chrome = Material::Reflective("Sunset chrome", "sunset_env.png");
+    const Material gold = Material::Reflective("Gold", "gold_env.png");
+    const Material moonChrome = Material::Reflective("Moon chrome", "chrome_env.png");
+    for (const Material& m : {chrome, gold, moonChrome}) {
+        scene.AddMaterial(m);
+        scene.AddMaterial(SphereMapTwin(m));
+    }
     scene.AddMaterial(Material::Glow("Star", "particle.png"));
     scene.AddMaterial(Material::Glow("Rim", "flare_ring.png"));
     scene.AddMaterial(Material::Glow("Glint", "sparkle.png"));
@@ -51,6 +55,7 @@ Scene BuildOpening() {
     // The planet: chrome without texels, breathing on each bar.
     Mesh planet = scenekit::Sphere("Planet", {0, 0, 0}, 40, 32, 16, "Sunset chrome");
     ClearTexels(planet);
+    ShareSphereMapping(planet, chrome);
     Motion planetMotion = Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 90);
     planetMotion.scale = SampleScale(frames, 1, [&](float t) {
         return 1 + 0.07f * BeatPulse(t * frames, kBar);
@@ -60,17 +65,20 @@ Scene BuildOpening() {
     // The gyroscope: three rings, each carried by the one outside it.
     Mesh outer = scenekit::Torus("Ring outer", {0, 0, 0}, 92, 2.4f, 48, 8, "Gold");
     outer.Transform(Rotation({1, 0, 0}, 90));  // stands in the XZ plane
+    ShareSphereMapping(outer, gold);
     Motion outerMotion;
     outerMotion.rotation = SampleAngle(frames, 1, {0, 0, 1}, [&](float t) { return TickAngle(t, frames, 90); });
     const int outerNode = scene.AddObject(outer, outerMotion);
 
     Mesh middle = scenekit::Torus("Ring middle", {0, 0, 0}, 80, 2.4f, 48, 8, "Gold");
+    ShareSphereMapping(middle, gold);
     Motion middleMotion;
     middleMotion.rotation = SampleAngle(frames, 1, {1, 0, 0}, [&](float t) { return 30 - TickAngle(t, frames, 90); });
     const int middleNode = scene.AddObject(middle, middleMotion, outerNode);
 
     Mesh inner = scenekit::Torus("Ring inner", {0, 0, 0}, 68, 2.4f, 48, 8, "Gold");
     inner.Transform(Rotation({0, 1, 0}, 90));  // stands in the YZ plane
+    ShareSphereMapping(inner, gold);
     Motion innerMotion;
     innerMotion.rotation = SampleAngle(frames, 1, {0, 1, 0}, [&](float t) { return TickAngle(t, frames, 180); });
     scene.AddObject(inner, innerMotion, middleNode);
@@ -83,6 +91,7 @@ Scene BuildOpening() {
     int i = 0;
     for (const Vec3& p : Ring(6, {0, 0, 0}, 150, 15)) {
         Mesh moon = scenekit::Sphere("Moon " + std::to_string(i), {0, 0, 0}, 7 + 2.0f * (i % 3), 12, 6, "Moon chrome");
+        ShareSphereMapping(moon, moonChrome);
         Motion m = Motion::Still(p);
         m.rotation = {{0, {0, 0, 1}, 0}, {frames, {0, 0, 1}, 240.0f + 40 * i}};
         scene.AddObject(moon, m, orbitNode);
@@ -112,10 +121,11 @@ Scene BuildOpening() {
     });
     scene.AddObject(GlowCard("Haze", {0, 0, 0}, 400, {0, -1, 0}, {0, 0, 1}, "Haze"), haze);
 
-    // A rim of light around the planet, always facing the camera.
+    // A rim of light around the planet, always facing the camera: the
+    // image's ring alone, without its faint middle.
     Motion rim;
     rim.rotation = FaceCamera(frames, 2, camera, Fixed({0, 0, 0}));
-    scene.AddObject(GlowCard("rim", {0, 0, 0}, 150, {0, -1, 0}, {0, 0, 1}, "Rim"), rim);
+    scene.AddObject(GlowBand("rim", {0, 0, 0}, 150, {0, -1, 0}, {0, 0, 1}, 0.59f, 0.84f, 32, "Rim"), rim);
 
     // Glints riding on the outer ring, flashing on the beats. Hung under the
     // ring, they draw before it, and it covers them where it crosses them.

@@ -26,9 +26,13 @@ Scene BuildGlass() {
     const int frames = kSlot4;
     Scene scene;
     scene.AddMaterial(Material::Textured("Caustics", "caustics.png"));
-    scene.AddMaterial(Material::Reflective("Ice", "ice_env.jpg"));
-    scene.AddMaterial(Glass("Glass", "neon_env.png"));
-    scene.AddMaterial(Material::Reflective("Prism", "sunset_env.png"));
+    const Material ice = Material::Reflective("Ice", "ice_env.jpg");
+    const Material glass = Glass("Glass", "neon_env.png");
+    const Material prismGlass = Material::Reflective("Prism", "sunset_env.png");
+    for (const Material& m : {ice, glass, prismGlass}) {
+        scene.AddMaterial(m);
+        scene.AddMaterial(SphereMapTwin(m));
+    }
     scene.AddMaterial(Material::Glow("Core", "glow_blue.png"));
     scene.AddMaterial(Material::Glow("Beam", "beam.png"));
     scene.AddMaterial(Material::Glow("Spark", "glow_magenta.png"));
@@ -41,6 +45,7 @@ Scene BuildGlass() {
     Mesh crystal = scenekit::Sphere("Crystal", {0, 0, 0}, 42, 6, 4, "Ice");
     crystal.Transform(scenekit::Scaling({1, 1, 1.5f}));
     ClearTexels(crystal);
+    ShareSphereMapping(crystal, ice);
     Motion crystalMotion = Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 120);
     crystalMotion.scale = SampleScale(frames, 1, [&](float t) { return 1 + 0.08f * BeatPulse(t * frames, kBeat * 2); });
     scene.AddObject(crystal, crystalMotion);
@@ -54,6 +59,7 @@ Scene BuildGlass() {
     for (const Vec3& p : Ring(8, {0, 0, 0}, 130, 0)) {
         Mesh prism = scenekit::Cylinder("Prism " + std::to_string(i), {0, 0, 0}, 12, 60, 3, "Prism");
         ClearTexels(prism);
+        ShareSphereMapping(prism, prismGlass);
         Motion m = Motion::Still(p + Vec3{0, 0, (i % 2 ? 25.0f : -25.0f)});
         const Vec3 axis{std::cos(i * 0.8f), std::sin(i * 0.8f), 0.5f};
         m.rotation = {{0, axis, 0}, {frames, axis, 300.0f + 30 * i}};
@@ -67,10 +73,11 @@ Scene BuildGlass() {
         const Vec3 dir{std::cos(deg * kPi / 180), std::sin(deg * kPi / 180), 0};
         const Vec3 side{-dir.y, dir.x, 0};
         const Vec3 mid = dir * 230;
-        Mesh beam = Card("beam " + std::to_string(k), mid, 420, 46, {0, 0, 1}, side, "Beam");
+        // Both cards leave out the image's black eighths at its top and bottom.
+        Mesh beam = CardPart("beam " + std::to_string(k), mid, 420, 46, {0, 0, 1}, side, "Beam", 0.125f, 0.875f, 0, 1);
         // The card's width must run along the beam: turn its picture a quarter.
         for (auto& t : beam.texels) t = {t[1], 1 - t[0]};
-        beam.Append(Card("", mid, 420, 46, side, {0, 0, 1}, ""));
+        beam.Append(CardPart("", mid, 420, 46, side, {0, 0, 1}, "", 0, 1, 0.125f, 0.875f));
         Motion m;
         // Beams flare up on every beat, staggered around the ring.
         m.scale = SampleScale(frames, 1, [&](float t) {
@@ -82,6 +89,7 @@ Scene BuildGlass() {
     // The bubble of glass around the crystal.
     Mesh shell = scenekit::Sphere("shell", {0, 0, 0}, 78, 20, 10, "Glass");
     ClearTexels(shell);
+    ShareSphereMapping(shell, glass);
     scene.AddObject(shell, Motion::Spin({0, 0, 0}, {1, 0, 0}, 0, frames, 40));
 
     Rng rng(5);

@@ -57,7 +57,7 @@ std::vector<Vec3> TextPixels(const std::string& text, Vec3 origin, float pixel)
 
 // Pixels arrive column by column from the left; each flies a spiral from
 // deep behind the words and turns over on its way.
-void AddPixels(Scene& scene, const std::vector<Vec3>& pixels)
+void AddPixels(Scene& scene, const std::vector<Vec3>& pixels, const Material& gold)
 {
     const float left = pixels.front().x, right = pixels.back().x;
     Rng rng(80);
@@ -68,6 +68,7 @@ void AddPixels(Scene& scene, const std::vector<Vec3>& pixels)
         const float startDeg = rng.Range(0, 360);
         const float depth = rng.Range(500, 900);
         auto cube = scenekit::Box("Px" + std::to_string(100 + i), home, {kPixel, kPixel, kPixel}, "Gold");
+        ShareSphereMapping(cube, gold);
         Motion flight;
         flight.pivot = home;
         flight.position = SampleFrames(arrive, 2, [=](float frame) {
@@ -94,7 +95,8 @@ void AddPixels(Scene& scene, const std::vector<Vec3>& pixels)
 // A halo ring behind the words with sparks turning round it.
 void AddHalo(Scene& scene)
 {
-    auto halo = GlowCard("zHalo", {0, 0, 0}, 500, {0, -1, 0}, {0, 0, 1}, "Halo");
+    // The image's ring alone, without its faint middle.
+    auto halo = GlowBand("zHalo", {0, 0, 0}, 500, {0, -1, 0}, {0, 0, 1}, 0.59f, 0.84f, 48, "Halo");
     Motion breathe;
     breathe.position = {{0, kLogoCentre + Vec3{0, 40, 0}}};
     breathe.scale = SampleScale(kSlot8, 1, [](float t) {
@@ -107,8 +109,8 @@ void AddHalo(Scene& scene)
     const auto spots = Ring(20, {0, 0, 0}, 300, 0);
     for (size_t i = 0; i < spots.size(); i++) {
         const float size = i % 2 ? 45 : 70;
-        auto spark = Card("zSpark" + std::to_string(10 + i), {0, 0, 0}, size, size, {0, -1, 0}, {0, 0, 1},
-                          i % 2 ? "SparkBlue" : "Spark");
+        auto spark = GlowCard("zSpark" + std::to_string(10 + i), {0, 0, 0}, size, {0, -1, 0}, {0, 0, 1},
+                              i % 2 ? "SparkBlue" : "Spark");
         // Ring() lies in XY; the halo stands in XZ.
         scene.AddObject(spark, Motion::Still({spots[i].x, 0, spots[i].y}), turn);
     }
@@ -127,7 +129,7 @@ void AddFlares(Scene& scene, const std::vector<Vec3>& pixels)
     Rng rng(81);
     for (int i = 0; i < 6; i++) {
         const Vec3 at = pixels[rng.Int(int(pixels.size()))] + Vec3{0, -8, 0};
-        auto glint = Card("zGlint" + std::to_string(i), {0, 0, 0}, 70, 70, {0, -1, 0}, {0, 0, 1}, "Glint");
+        auto glint = GlowCard("zGlint" + std::to_string(i), {0, 0, 0}, 70, {0, -1, 0}, {0, 0, 1}, "Glint");
         const int beat = kLocked + kBeat * (1 + i * 1);
         Motion twinkle;
         twinkle.position = {{0, at}};
@@ -142,7 +144,9 @@ Scene BuildInterlude()
 {
     Scene scene;
     scene.AddMaterial(Material::Textured("Nebula", "nebula.jpg"));
-    scene.AddMaterial(Material::Reflective("Gold", "gold_env.png"));
+    const Material gold = Material::Reflective("Gold", "gold_env.png");
+    scene.AddMaterial(gold);
+    scene.AddMaterial(SphereMapTwin(gold));
     scene.AddMaterial(Material::Glow("Halo", "flare_ring.png"));
     scene.AddMaterial(Material::Glow("Spark", "glow_orange.png"));
     scene.AddMaterial(Material::Glow("SparkBlue", "glow_blue.png"));
@@ -155,7 +159,7 @@ Scene BuildInterlude()
 
     const float width = scenekit::BlockTextWidth(kWords, kPixel);
     const auto pixels = TextPixels(kWords, {-width / 2, 0, 0}, kPixel);
-    AddPixels(scene, pixels);
+    AddPixels(scene, pixels, gold);
     AddHalo(scene);
     AddFlares(scene, pixels);
 

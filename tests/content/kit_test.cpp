@@ -206,6 +206,53 @@ TEST(KitShapes, CardsAndGlowsAreCentredUprightAndFaceTheirNormal) {
     for (const auto& f : neon.faces) EXPECT_LT(Distance(FaceNormal(neon, f), {0, 0, 1}), 1e-5f);
 }
 
+// Whether texel point (u, v) lies inside one of the mesh's faces, by texels.
+bool CoversTexel(const Mesh& m, float u, float v) {
+    for (const auto& f : m.faces) {
+        const auto a = m.texels[f.points[0]], b = m.texels[f.points[1]], c = m.texels[f.points[2]];
+        auto side = [&](std::array<float, 2> p, std::array<float, 2> q) {
+            return (q[0] - p[0]) * (v - p[1]) - (q[1] - p[1]) * (u - p[0]);
+        };
+        if (side(a, b) >= 0 && side(b, c) >= 0 && side(c, a) >= 0) return true;
+    }
+    return false;
+}
+
+TEST(KitShapes, GlowBandsCoverTheirRingOfTheImageAndNothingElse) {
+    const Vec3 normal = scenekit::Normalize({-1, 2, 1}), centre{3, -1, 4};
+    const Mesh square = Card("S", centre, 8, 8, normal, {0, 0, 1}, "M");
+    const Vec3 right = (square.points[1] - square.points[0]) * 0.125f, top = (square.points[3] - square.points[0]) * 0.125f;
+    const float corner = 1 / std::cos(kPi / 24);  // how far past a circle a 24-gon's corners reach
+    for (float inner : {0.0f, 0.6f}) {
+        const Mesh band = GlowBand("B", centre, 8, normal, {0, 0, 1}, inner, 0.85f, 24, "M");
+        EXPECT_EQ(band.faces.size(), inner > 0 ? 48u : 24u);
+        EXPECT_EQ(band.faces[0].material, "M");
+        for (size_t i = 0; i < band.points.size(); ++i) {
+            const auto t = band.texels[i];
+            const Vec3 expected = centre + right * ((t[0] - 0.5f) * 8) + top * ((t[1] - 0.5f) * 8);
+            EXPECT_LT(Distance(band.points[i], expected), 1e-4f) << "texel off the square card's image at " << i;
+        }
+        // Faces seen from the normal's side: counter-clockwise in the image.
+        for (const auto& f : band.faces) EXPECT_LT(Distance(FaceNormal(band, f), normal), 1e-4f);
+        int covered = 0, ring = 0;
+        for (float u = 0.0025f; u < 1; u += 0.005f) {
+            for (float v = 0.0025f; v < 1; v += 0.005f) {
+                const float r = 2 * std::hypot(u - 0.5f, v - 0.5f);  // in half edges
+                const bool in = CoversTexel(band, u, v);
+                covered += in;
+                if (r >= inner && r <= 0.85f) {
+                    ++ring;
+                    EXPECT_TRUE(in) << "ring texel left out at " << u << ", " << v << " (" << inner << ")";
+                }
+                if (r < inner / corner - 1e-3f || r > 0.85f * corner + 1e-3f) {
+                    EXPECT_FALSE(in) << "texel beyond the ring at " << u << ", " << v << " (" << inner << ")";
+                }
+            }
+        }
+        EXPECT_LT(covered, ring * 1.03) << "a band hardly larger than its ring";
+    }
+}
+
 TEST(KitShapes, TunnelsAreSeenFromInside) {
     const CurveFn bend = [](float s) { return Vec3{30 * std::sin(3 * s), 400 * s, 10 * s}; };
     for (float s : {0.1f, 0.5f, 0.9f}) {

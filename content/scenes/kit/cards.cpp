@@ -12,40 +12,62 @@ using scenekit::Normalize;
 
 Mesh Card(const std::string& name, Vec3 center, float width, float height, Vec3 normal, Vec3 up,
           const std::string& material) {
+    return CardPart(name, center, width, height, normal, up, material, 0, 1, 0, 1);
+}
+
+Mesh CardPart(const std::string& name, Vec3 center, float width, float height, Vec3 normal, Vec3 up,
+              const std::string& material, float uFrom, float uTo, float vFrom, float vTo) {
     const Vec3 n = Normalize(normal);
     Vec3 top = up - n * Dot(up, n);
     if (scenekit::Length(top) < 1e-4f) top = std::fabs(n.z) < 0.9f ? Vec3{0, 0, 1} : Vec3{0, 1, 0};
     top = Normalize(top - n * Dot(top, n));
     const Vec3 right = Cross(top, n);
-    const Vec3 hx = right * (width / 2), hy = top * (height / 2);
+    auto at = [&](float u, float v) { return center + right * ((u - 0.5f) * width) + top * ((v - 0.5f) * height); };
     Mesh mesh;
     mesh.name = name;
-    mesh.points = {center - hx - hy, center + hx - hy, center + hx + hy, center - hx + hy};
-    mesh.texels = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    mesh.points = {at(uFrom, vFrom), at(uTo, vFrom), at(uTo, vTo), at(uFrom, vTo)};
+    mesh.texels = {{uFrom, vFrom}, {uTo, vFrom}, {uTo, vTo}, {uFrom, vTo}};
     mesh.faces = {{{0, 1, 2}, material}, {{0, 2, 3}, ""}};
     return mesh;
 }
 
 Mesh GlowCard(const std::string& name, Vec3 center, float size, Vec3 normal, Vec3 up,
               const std::string& material) {
+    // The 12-gon's edges touch the circle: a fifth less fill than the square.
+    return GlowBand(name, center, size, normal, up, 0, 1, 12, material);
+}
+
+Mesh GlowBand(const std::string& name, Vec3 center, float size, Vec3 normal, Vec3 up, float innerReach,
+              float outerReach, unsigned sides, const std::string& material) {
     const Mesh square = Card(name, center, size, size, normal, up, material);
     const Vec3 right = (square.points[1] - square.points[0]) * (1 / size);
     const Vec3 top = (square.points[3] - square.points[0]) * (1 / size);
-    const unsigned sides = 12;
-    // The 12-gon's edges touch the circle: a fifth less fill than the square.
-    const float r = 0.5f / std::cos(kPi / sides);
+    // Outer corners out to where the edges touch the outer circle; inner
+    // corners on the inner circle, so that the chords stay inside it.
+    const float outer = 0.5f * outerReach / std::cos(kPi / sides), inner = 0.5f * innerReach;
     Mesh mesh;
     mesh.name = name;
-    mesh.points.push_back(center);
-    mesh.texels.push_back({0.5f, 0.5f});
-    for (unsigned i = 0; i < sides; ++i) {
-        const float a = 2 * kPi * i / sides;
+    auto add = [&](float r, float a) {
         const float x = r * std::cos(a), y = r * std::sin(a);
         mesh.points.push_back(center + right * (x * size) + top * (y * size));
         mesh.texels.push_back({0.5f + x, 0.5f + y});
+    };
+    if (innerReach <= 0) {
+        add(0, 0);
+        for (unsigned i = 0; i < sides; ++i) add(outer, 2 * kPi * i / sides);
+        for (unsigned i = 0; i < sides; ++i)
+            mesh.faces.push_back({{0, 1 + i, 1 + (i + 1) % sides}, i == 0 ? material : ""});
+        return mesh;
     }
-    for (unsigned i = 0; i < sides; ++i)
-        mesh.faces.push_back({{0, 1 + i, 1 + (i + 1) % sides}, i == 0 ? material : ""});
+    for (unsigned i = 0; i < sides; ++i) {
+        add(inner, 2 * kPi * i / sides);
+        add(outer, 2 * kPi * i / sides);
+    }
+    for (unsigned i = 0; i < sides; ++i) {
+        const unsigned a = 2 * i, b = a + 1, c = 2 * ((i + 1) % sides), d = c + 1;
+        mesh.faces.push_back({{a, b, d}, i == 0 ? material : ""});
+        mesh.faces.push_back({{a, d, c}, ""});
+    }
     return mesh;
 }
 

@@ -11,6 +11,22 @@ using scenekit::Vec3;
 
 void ClearTexels(Mesh& mesh) { mesh.texels.clear(); }
 
+scenekit::Material SphereMapTwin(const scenekit::Material& reflective) {
+    scenekit::Material twin = reflective;
+    twin.name = reflective.name + " twin";
+    twin.texture = reflective.reflection;
+    twin.reflection.clear();
+    return twin;
+}
+
+void ShareSphereMapping(Mesh& mesh, const scenekit::Material& reflective) {
+    if (mesh.faces.size() < 3) return;
+    for (auto& face : mesh.faces) face.material.clear();
+    mesh.faces[0].material = reflective.name;
+    mesh.faces[1].material = SphereMapTwin(reflective).name;
+    mesh.faces.back().material = reflective.name;
+}
+
 std::array<Vec3, 4> TetrahedronCorners(float edge) {
     const float r = edge / std::sqrt(3.0f);         // base circumradius
     const float h = edge * std::sqrt(2.0f / 3.0f);  // height

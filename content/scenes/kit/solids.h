@@ -14,6 +14,17 @@ namespace scenes::kit {
 // through generated coordinates and needs none.
 void ClearTexels(scenekit::Mesh& mesh);
 
+// The player turns sphere mapping on at every reflective face and off only at
+// the end of a mesh: the faces after a reflective one stay sphere-mapped.
+// Turning it on between two faces splits the mesh into one draw per face,
+// which costs more than the face's pixels. The twin of a reflective material
+// shows its image as a plain texture: a mesh whose first and last faces are
+// reflective and the ones between the twin looks the same and draws at once.
+scenekit::Material SphereMapTwin(const scenekit::Material& reflective);
+// Gives every face of a mesh of `reflective` but the first and the last the
+// twin's name (the scene needs both materials).
+void ShareSphereMapping(scenekit::Mesh& mesh, const scenekit::Material& reflective);
+
 // Corners of a regular tetrahedron with edge `edge` centred on the origin,
 // its base flat (the first three, the first on +Y) and its apex up (the last).
 std::array<scenekit::Vec3, 4> TetrahedronCorners(float edge);
