@@ -49,11 +49,13 @@ cleanup() {
 trap cleanup EXIT
 # The working tree's plan serves both builds: older revisions have no showplan,
 # and the scene files keep their names.
-names=() slotStartMs=() slotMs=()
+# A run's data fills every slot of the plan, measured or not.
+names=() slotStartMs=() slotMs=() planScenes=()
 "$build/tools/showplan/showplan" | awk -v only="${BENCH_SCENES:-}" -f "$here/scenes.awk" >"$work/scenes" || exit 2
 while read -r file start duration; do
   names+=("$file") slotStartMs+=("$start") slotMs+=("$duration")
 done <"$work/scenes"
+while read -r file _; do planScenes+=("$file"); done < <("$build/tools/showplan/showplan" | awk -f "$here/scenes.awk")
 
 mkdir -p "$out"
 rm -rf "$out"/{runs.tsv,scenes.dat,scenes-cpu.dat,table.txt,bench.png,show-A.dat,show-B.dat,logs}
@@ -93,7 +95,7 @@ stage() {
   for f in "$data"/*; do
     case $f in *.3ds) ;; *) ln -sf "$f" "$dir/data/" ;; esac
   done
-  for name in "${names[@]}"; do ln -sf "$scene" "$dir/data/$name"; done
+  for name in "${planScenes[@]}"; do ln -sf "$scene" "$dir/data/$name"; done
 }
 
 untilMs() {  # sleeps until the monotonic clock (ms) reaches $1
