@@ -253,6 +253,29 @@ TEST(KitShapes, GlowBandsCoverTheirRingOfTheImageAndNothingElse) {
     }
 }
 
+// The player leaves sphere mapping on after a reflective face until the mesh
+// ends and binds each image once: the twin must show the same image drawn the
+// same way, and the last face must turn the mapping off again.
+TEST(KitShapes, SharedSphereMappingStartsAndEndsOnTheReflectiveMaterial) {
+    scenekit::Material glass = scenekit::Material::Reflective("Glass", "env.png");
+    glass.transparency = 0.6f;
+    const scenekit::Material twin = SphereMapTwin(glass);
+    EXPECT_NE(twin.name, glass.name);
+    EXPECT_EQ(twin.texture, "env.png");
+    EXPECT_EQ(twin.reflection, "") << "a reflective twin would turn the mapping on at every face again";
+    EXPECT_EQ(twin.transparency, glass.transparency) << "drawn additively like the original";
+
+    Mesh ball = scenekit::Sphere("Ball", {0, 0, 0}, 5, 8, 4, "Glass");
+    ShareSphereMapping(ball, glass);
+    // Each face's material as the player takes it: "" keeps the one before.
+    std::string current;
+    for (size_t i = 0; i < ball.faces.size(); ++i) {
+        if (!ball.faces[i].material.empty()) current = ball.faces[i].material;
+        const bool end = i == 0 || i + 1 == ball.faces.size();
+        EXPECT_EQ(current, end ? glass.name : twin.name) << "face " << i;
+    }
+}
+
 TEST(KitShapes, TunnelsAreSeenFromInside) {
     const CurveFn bend = [](float s) { return Vec3{30 * std::sin(3 * s), 400 * s, 10 * s}; };
     for (float s : {0.1f, 0.5f, 0.9f}) {
