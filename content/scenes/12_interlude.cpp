@@ -68,7 +68,9 @@ void AddPixels(Scene& scene, const std::vector<Vec3>& pixels, const Material& go
         const float startDeg = rng.Range(0, 360);
         const float depth = rng.Range(500, 900);
         auto cube = scenekit::Box("Px" + std::to_string(100 + i), home, {kPixel, kPixel, kPixel}, "Gold");
-        ShareSphereMapping(cube, gold);
+        // The pixels draw one after another in the order of their names: the
+        // first turns sphere mapping on, the last off.
+        ShareSphereMapping(cube, gold, i == 0, i + 1 == pixels.size());
         Motion flight;
         flight.pivot = home;
         flight.position = SampleFrames(arrive, 2, [=](float frame) {
@@ -109,8 +111,10 @@ void AddHalo(Scene& scene)
     const auto spots = Ring(20, {0, 0, 0}, 300, 0);
     for (size_t i = 0; i < spots.size(); i++) {
         const float size = i % 2 ? 45 : 70;
-        auto spark = GlowCard("zSpark" + std::to_string(10 + i), {0, 0, 0}, size, {0, -1, 0}, {0, 0, 1},
-                              i % 2 ? "SparkBlue" : "Spark");
+        // Named by colour, the sparks of one image draw one after another:
+        // the player binds each image once instead of at every spark.
+        const std::string colour = i % 2 ? "SparkBlue" : "Spark";
+        auto spark = GlowCard("z" + colour + std::to_string(10 + i), {0, 0, 0}, size, {0, -1, 0}, {0, 0, 1}, colour);
         // Ring() lies in XY; the halo stands in XZ.
         scene.AddObject(spark, Motion::Still({spots[i].x, 0, spots[i].y}), turn);
     }

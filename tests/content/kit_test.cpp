@@ -265,14 +265,19 @@ TEST(KitShapes, SharedSphereMappingStartsAndEndsOnTheReflectiveMaterial) {
     EXPECT_EQ(twin.reflection, "") << "a reflective twin would turn the mapping on at every face again";
     EXPECT_EQ(twin.transparency, glass.transparency) << "drawn additively like the original";
 
-    Mesh ball = scenekit::Sphere("Ball", {0, 0, 0}, 5, 8, 4, "Glass");
-    ShareSphereMapping(ball, glass);
-    // Each face's material as the player takes it: "" keeps the one before.
-    std::string current;
-    for (size_t i = 0; i < ball.faces.size(); ++i) {
-        if (!ball.faces[i].material.empty()) current = ball.faces[i].material;
-        const bool end = i == 0 || i + 1 == ball.faces.size();
-        EXPECT_EQ(current, end ? glass.name : twin.name) << "face " << i;
+    // A mesh alone opens and closes the mapping; in a run of meshes the first
+    // opens it, the last closes it.
+    for (int run : {0, 1, 2, 3}) {
+        const bool opens = run == 0 || run == 1, closes = run == 0 || run == 3;
+        Mesh ball = scenekit::Sphere("Ball", {0, 0, 0}, 5, 8, 4, "Glass");
+        ShareSphereMapping(ball, glass, opens, closes);
+        // Each face's material as the player takes it: "" keeps the one before.
+        std::string current;
+        for (size_t i = 0; i < ball.faces.size(); ++i) {
+            if (!ball.faces[i].material.empty()) current = ball.faces[i].material;
+            const bool reflects = (i == 0 && opens) || (i + 1 == ball.faces.size() && closes);
+            EXPECT_EQ(current, reflects ? glass.name : twin.name) << "face " << i << " in run " << run;
+        }
     }
 }
 

@@ -142,6 +142,35 @@ TEST_P(Scene, StaysWithinTheTriangleBudget) {
     EXPECT_LE(triangles, 15000u);
 }
 
+// The player turns sphere mapping on at a reflective face and off only after
+// a mesh whose last face is reflective, so it can stay on into the faces and
+// meshes drawn next. Every face drawn that way must show the image the
+// mapping started with, drawn as that material draws (its twin): a sky or a
+// glow drawn sphere-mapped would show its image smeared over its faces.
+TEST_P(Scene, SphereMapsOnlyFacesThatShowTheReflectedImage) {
+    const Lib3dsMaterial* opener = nullptr;  // the material that turned the mapping on
+    for (Lib3dsNode* n : DrawnNodes(file_.get())) {
+        const Lib3dsMesh* mesh = lib3ds_file_mesh_by_name(file_.get(), n->name);
+        const Lib3dsMaterial* m = nullptr;  // faces without a name keep the one before
+        bool reflective = false;
+        for (unsigned f = 0; f < mesh->faces; ++f) {
+            if (mesh->faceL[f].material[0]) m = lib3ds_file_material_by_name(file_.get(), mesh->faceL[f].material);
+            reflective = m && m->reflection_map.name[0];
+            if (reflective) {
+                opener = m;
+            } else if (opener) {
+                const bool twin = m && std::strcmp(m->texture1_map.name, opener->reflection_map.name) == 0 &&
+                                  m->transparency == opener->transparency;
+                EXPECT_TRUE(twin) << n->name << " face " << f << " (" << (m ? m->name : "no material")
+                                  << ") is drawn sphere-mapped after " << opener->name;
+                if (!twin) return;
+            }
+        }
+        if (reflective) opener = nullptr;
+    }
+    EXPECT_EQ(opener, nullptr) << "sphere mapping stays on after the last node, into the next picture";
+}
+
 // Glows that are meant to be covered by the solids drawn after them (see the
 // scene kit's rule): the opening's haze is a halo behind its planet and rings.
 const std::pair<const char*, const char*> kCoveredGlows[] = {{"_i2.3ds", "Haze"}};

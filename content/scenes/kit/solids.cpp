@@ -19,12 +19,14 @@ scenekit::Material SphereMapTwin(const scenekit::Material& reflective) {
     return twin;
 }
 
-void ShareSphereMapping(Mesh& mesh, const scenekit::Material& reflective) {
-    if (mesh.faces.size() < 3) return;
+void ShareSphereMapping(Mesh& mesh, const scenekit::Material& reflective, bool opens, bool closes) {
+    if (mesh.faces.empty()) return;
+    const std::string twin = SphereMapTwin(reflective).name;
+    // Faces without a name keep the one before.
     for (auto& face : mesh.faces) face.material.clear();
-    mesh.faces[0].material = reflective.name;
-    mesh.faces[1].material = SphereMapTwin(reflective).name;
-    mesh.faces.back().material = reflective.name;
+    mesh.faces[0].material = opens ? reflective.name : twin;
+    if (opens && mesh.faces.size() > 1) mesh.faces[1].material = twin;
+    if (closes) mesh.faces.back().material = reflective.name;
 }
 
 std::array<Vec3, 4> TetrahedronCorners(float edge) {

@@ -20,10 +20,15 @@ void ClearTexels(scenekit::Mesh& mesh);
 // which costs more than the face's pixels. The twin of a reflective material
 // shows its image as a plain texture: a mesh whose first and last faces are
 // reflective and the ones between the twin looks the same and draws at once.
+// Meshes drawn one right after another can share the mapping the same way:
+// the first opens it, the last closes it, the ones between are all twin.
 scenekit::Material SphereMapTwin(const scenekit::Material& reflective);
-// Gives every face of a mesh of `reflective` but the first and the last the
-// twin's name (the scene needs both materials).
-void ShareSphereMapping(scenekit::Mesh& mesh, const scenekit::Material& reflective);
+// Gives every face of a mesh of `reflective` the twin's name but the first
+// when the mesh `opens` the mapping and the last when it `closes` it (the
+// scene needs both materials). The content tests check that no other face is
+// drawn sphere-mapped.
+void ShareSphereMapping(scenekit::Mesh& mesh, const scenekit::Material& reflective, bool opens = true,
+                        bool closes = true);
 
 // Corners of a regular tetrahedron with edge `edge` centred on the origin,
 // its base flat (the first three, the first on +Y) and its apex up (the last).
