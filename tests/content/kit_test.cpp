@@ -193,6 +193,18 @@ TEST(KitShapes, CardsAndGlowsAreCentredUprightAndFaceTheirNormal) {
     for (const auto& f : glow.faces) EXPECT_LT(Distance(FaceNormal(glow, f), normal), 1e-4f);
     EXPECT_EQ(glow.faces[0].material, "M");
 
+    // Part of a card: each corner where the whole card shows its texel.
+    const Mesh part = CardPart("P", centre, 10, 4, normal, {0, 0, 1}, "M", 0.25f, 1, 0.125f, 0.875f);
+    const Mesh whole = Card("W", centre, 10, 4, normal, {0, 0, 1}, "M");
+    const Vec3 along = whole.points[1] - whole.points[0], up = whole.points[3] - whole.points[0];
+    for (size_t i = 0; i < part.points.size(); ++i) {
+        const auto t = part.texels[i];
+        EXPECT_LT(Distance(part.points[i], whole.points[0] + along * t[0] + up * t[1]), 1e-4f) << i;
+    }
+    EXPECT_FLOAT_EQ(part.texels[0][0], 0.25f);
+    EXPECT_FLOAT_EQ(part.texels[2][1], 0.875f);
+    for (const auto& f : part.faces) EXPECT_LT(Distance(FaceNormal(part, f), normal), 1e-4f);
+
     const Mesh sprite = Sprite("S", {0, 0, 0}, 2, "M");
     EXPECT_EQ(sprite.faces.size(), 6u);
     for (const Vec3& p : sprite.points) EXPECT_LE(scenekit::Length(p), std::sqrt(2.0f) + 1e-5f);
