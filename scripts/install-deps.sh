@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   lib3ds-dev libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
   libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libosmesa6-dev
-  libpng-dev libjpeg-dev libmp3lame-dev libx11-dev libxfixes-dev libxdamage-dev
+  libpng-dev libjpeg-dev libmp3lame-dev libsoxr-dev libx11-dev libxfixes-dev libxdamage-dev
   libgtest-dev clang libclang-rt-14-dev
   xvfb xdotool x11-utils imagemagick fonts-dejavu-core faketime mpg123 libmpg123-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg

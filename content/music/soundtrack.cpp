@@ -13,6 +13,7 @@
 #include "master.h"
 #include "mp3.h"
 #include "performer.h"
+#include "resample.h"
 #include "score.h"
 
 namespace music {
@@ -54,5 +55,7 @@ bool WriteSoundtrack(const std::string& path, std::string* error) {
     return false;
   }
   std::fclose(probe);
-  return EncodeMp3(path, RenderSoundtrack(44100), 44100, 192, error);
+  const std::vector<short> pcm =
+      ResampleStereo(RenderSoundtrack(kSoundtrackSynthesisRate), kSoundtrackSynthesisRate, kSoundtrackFileRate);
+  return EncodeMp3(path, pcm, kSoundtrackFileRate, kSoundtrackFileKbps, error);
 }

@@ -9,11 +9,19 @@
 // Length of the render: the 120 s show and one second of silence after it.
 constexpr double kSoundtrackSeconds = 121.0;
 
+// The file is made for the show's audio device (22050 Hz stereo), so that the mixer plays it
+// as it is, with no conversion of its own; that makes it MPEG-2 Layer III. It is synthesized
+// at twice that rate and filtered down.
+constexpr int kSoundtrackFileRate = 22050;
+constexpr int kSoundtrackFileKbps = 160;
+constexpr int kSoundtrackSynthesisRate = 44100;
+
 // Renders the whole soundtrack as interleaved stereo 16-bit samples at `sampleRate`
 // (8000 to 192000 Hz; any other rate answers an empty vector). The same rate always gives
 // the same samples: all randomness comes from a generator with a fixed seed.
-std::vector<short> RenderSoundtrack(int sampleRate = 44100);
+std::vector<short> RenderSoundtrack(int sampleRate = kSoundtrackSynthesisRate);
 
-// Renders at 44100 Hz and writes it to `path` as 192 kbit/s constant-bitrate MP3.
-// Answers false with a reason in `error` (when non-null) if the file cannot be written.
+// Renders at the synthesis rate, resamples to the file's rate and writes it to `path` as
+// constant-bitrate MP3. Answers false with a reason in `error` (when non-null) if the file
+// cannot be written.
 bool WriteSoundtrack(const std::string& path, std::string* error);

@@ -2,6 +2,10 @@
 
 #include <dirent.h>
 #include <mpg123.h>
+
+extern "C" {
+#include <libavutil/tx.h>
+}
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,6 +69,37 @@ int PeakAbs(const std::vector<short>& stereo) {
   int peak = 0;
   for (short s : stereo) peak = std::max(peak, std::abs(static_cast<int>(s)));
   return peak;
+}
+
+std::vector<double> BandEnergies(const std::vector<short>& stereo, int sampleRate, double fromSeconds,
+                                 double toSeconds, double bandHz) {
+  int n = 1;
+  while (n < sampleRate / 5) n *= 2;
+  AVTXContext* tx = nullptr;
+  av_tx_fn transform = nullptr;
+  const float unscaled = 1.0f;
+  if (av_tx_init(&tx, &transform, AV_TX_FLOAT_RDFT, 0, n, &unscaled, AV_TX_UNALIGNED) < 0) return {};
+  std::vector<float> in(n);
+  std::vector<AVComplexFloat> out(n / 2 + 1);
+  std::vector<double> power(n / 2 + 1, 0.0);
+  const size_t first = static_cast<size_t>(fromSeconds * sampleRate);
+  const size_t last = std::min(stereo.size() / 2, static_cast<size_t>(toSeconds * sampleRate));
+  int windows = 0;
+  for (size_t f = first; f + n <= last; f += n / 2, ++windows) {
+    for (int i = 0; i < n; ++i) {
+      const double hann = 0.5 - 0.5 * std::cos(2.0 * M_PI * i / n);
+      in[i] = static_cast<float>(hann * (stereo[2 * (f + i)] + stereo[2 * (f + i) + 1]) / 65536.0);
+    }
+    transform(tx, out.data(), in.data(), sizeof(float));
+    for (int k = 0; k <= n / 2; ++k) power[k] += out[k].re * out[k].re + out[k].im * out[k].im;
+  }
+  av_tx_uninit(&tx);
+  std::vector<double> bands(static_cast<size_t>(sampleRate / 2.0 / bandHz) + 1, 0.0);
+  if (windows == 0) return bands;
+  for (int k = 0; k <= n / 2; ++k)
+    bands[std::min(bands.size() - 1, static_cast<size_t>(k * static_cast<double>(sampleRate) / n / bandHz))] +=
+        power[k] / (static_cast<double>(windows) * n * n);
+  return bands;
 }
 
 double ToneHz(const std::vector<short>& stereo, int channel, double sampleRate) {

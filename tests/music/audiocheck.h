@@ -1,5 +1,5 @@
 #pragma once
-// Test support: decoding MP3 files with libmpg123, level measurements on 16-bit PCM and
+// Test support: decoding MP3 files with libmpg123, level and spectrum measurements on 16-bit PCM and
 // a scratch directory that removes itself.
 
 #include <string>
@@ -21,6 +21,12 @@ bool DecodeMp3File(const std::string& path, DecodedAudio* out, std::string* erro
 // frames [first, last) of interleaved stereo audio; -200 for digital silence.
 double RmsDb(const std::vector<short>& stereo, size_t first, size_t last, int channel = -1);
 int PeakAbs(const std::vector<short>& stereo);
+
+// Energy of the sum of both channels over [fromSeconds, toSeconds) in bands of `bandHz` from
+// 0 Hz up, from Hann-windowed spectra about 0.19 s long (libavutil's real FFT). Scaled so that
+// the same sound measured at different sample rates gives the same band energies.
+std::vector<double> BandEnergies(const std::vector<short>& stereo, int sampleRate, double fromSeconds,
+                                 double toSeconds, double bandHz);
 
 // Frequency of a tone in Hz from the rising zero crossings of one channel.
 double ToneHz(const std::vector<short>& stereo, int channel, double sampleRate);
