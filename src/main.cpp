@@ -11,6 +11,7 @@
 
 #include "effect_3dsplay.h"
 #include "effectsmanager.h"
+#include "musicformat.h"
 #include "showplan.h"
 #include "texturemanager.h"
 
@@ -138,6 +139,34 @@ static void StartVideo()
         QuitWithSdlError("Setting keyboard repeat failed: ");
 }
 
+// On sdl12-compat, SDL_mixer's MP3 decoder converts music that is not in the
+// device's format into a buffer sized by classic SDL 1.2's rules, which
+// sdl12-compat's converter overruns: such music is refused before it plays.
+// A music command (MUSIC_CMD) plays the file itself and needs no check.
+static void RefuseMusicThatWouldOverrun()
+{
+    const SDL_version *sdl = SDL_Linked_Version();
+    if (SDL_VERSIONNUM(sdl->major, sdl->minor, sdl->patch) < SDL_VERSIONNUM(1, 2, 50))
+        return;
+    Mix_MusicType type = Mix_GetMusicType(music);
+    if (type != MUS_MP3 && type != MUS_MP3_MAD)
+        return;
+    int rate = 0, channels = 0;
+    Uint16 sampleFormat = 0;
+    Mix_QuerySpec(&rate, &sampleFormat, &channels);
+    MusicFormat format;
+    char found[64] = "holds no MPEG audio";
+    if (ReadMusicFormat(musicFileName, &format)) {
+        if (format.rate == rate && format.channels == channels)
+            return;
+        snprintf(found, sizeof found, "is %ld Hz %s MP3", format.rate, format.channels == 1 ? "mono" : "stereo");
+    }
+    char message[MessageSize];
+    snprintf(message, sizeof message, "Couldn't load music : %s %s, sdl12-compat %d.%d.%d needs %d Hz %s\n",
+             musicFileName, found, sdl->major, sdl->minor, sdl->patch, rate, channels == 1 ? "mono" : "stereo");
+    Quit(1, message);
+}
+
 static void StartAudio()
 {
     if (SDL_Init(SDL_INIT_AUDIO) < 0)
@@ -155,6 +184,7 @@ static void StartAudio()
                  SDL_GetError());
         Quit(1, message);
     }
+    RefuseMusicThatWouldOverrun();
 }
 
 // Runs until a window-close request or the end of the show. Frames are drawn

@@ -27,13 +27,13 @@ struct LameCloser {
 };
 using Lame = std::unique_ptr<lame_global_flags, LameCloser>;
 
-Lame MakeEncoder(int sampleRate, int kbps) {
+Lame MakeEncoder(int sampleRate, int kbps, int channels) {
   Lame gf(lame_init());
   if (!gf) return gf;
   lame_set_in_samplerate(gf.get(), sampleRate);
   lame_set_out_samplerate(gf.get(), sampleRate);
-  lame_set_num_channels(gf.get(), 2);
-  lame_set_mode(gf.get(), JOINT_STEREO);
+  lame_set_num_channels(gf.get(), channels);
+  lame_set_mode(gf.get(), channels == 1 ? MONO : JOINT_STEREO);
   lame_set_VBR(gf.get(), vbr_off);
   lame_set_brate(gf.get(), kbps);
   // 5 is LAME's balance of speed and quality; 2 doubles the time for no audible gain here.
@@ -60,33 +60,35 @@ bool WriteFile(const std::string& path, const std::vector<unsigned char>& bytes,
 
 }  // namespace
 
-bool EncodeMp3(const std::string& path, const std::vector<short>& interleavedStereo, int sampleRate, int kbps,
-               std::string* error) {
+bool EncodeMp3(const std::string& path, const std::vector<short>& interleaved, int sampleRate, int kbps,
+               std::string* error, int channels) {
   if (path.empty()) return Fail(error, "no output path given");
-  if (interleavedStereo.empty()) return Fail(error, "no samples to encode");
-  if (interleavedStereo.size() % 2 != 0)
-    return Fail(error, "interleaved stereo needs an even number of samples, got " +
-                           std::to_string(interleavedStereo.size()));
+  if (channels != 1 && channels != 2) return Fail(error, "MP3 has no " + std::to_string(channels) + " channels");
+  if (interleaved.empty()) return Fail(error, "no samples to encode");
+  if (interleaved.size() % channels != 0)
+    return Fail(error, "interleaved stereo needs an even number of samples, got " + std::to_string(interleaved.size()));
   if (!IsMp3SampleRate(sampleRate))
     return Fail(error, "MP3 has no sample rate of " + std::to_string(sampleRate) + " Hz");
   if (kbps < 8 || kbps > 320) return Fail(error, "bitrate " + std::to_string(kbps) + " kbit/s is outside 8..320");
 
-  Lame gf = MakeEncoder(sampleRate, kbps);
+  Lame gf = MakeEncoder(sampleRate, kbps, channels);
   if (!gf) return Fail(error, "the MP3 encoder refused " + std::to_string(sampleRate) + " Hz at " +
                                   std::to_string(kbps) + " kbit/s");
 
-  const size_t totalFrames = interleavedStereo.size() / 2;
+  const size_t totalFrames = interleaved.size() / channels;
   const size_t chunkFrames = 8192;
   std::vector<unsigned char> mp3;
   mp3.reserve(totalFrames / 4 + 16384);
   // LAME's worst case for n frames is 1.25 n + 7200 bytes.
   std::vector<unsigned char> chunk(chunkFrames * 5 / 4 + 7200);
   // LAME's interface takes a non-const pointer but only reads the input.
-  short* pcm = const_cast<short*>(interleavedStereo.data());
+  short* pcm = const_cast<short*>(interleaved.data());
   for (size_t frame = 0; frame < totalFrames; frame += chunkFrames) {
     int frames = static_cast<int>(std::min(chunkFrames, totalFrames - frame));
-    int n = lame_encode_buffer_interleaved(gf.get(), pcm + 2 * frame, frames, chunk.data(),
-                                           static_cast<int>(chunk.size()));
+    short* at = pcm + channels * frame;
+    const int room = static_cast<int>(chunk.size());
+    int n = channels == 1 ? lame_encode_buffer(gf.get(), at, at, frames, chunk.data(), room)
+                          : lame_encode_buffer_interleaved(gf.get(), at, frames, chunk.data(), room);
     if (n < 0) return Fail(error, "the MP3 encoder failed (code " + std::to_string(n) + ")");
     mp3.insert(mp3.end(), chunk.begin(), chunk.begin() + n);
   }

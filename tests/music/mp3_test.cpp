@@ -63,6 +63,21 @@ TEST(EncodeMp3, HalfRateFileAsTheTestDataUses) {
   EXPECT_NEAR(ToneHz(audio.samples, 0, 22050), 440.0, 1.0);
 }
 
+TEST(EncodeMp3, MonoFileHasOneChannel) {
+  ScratchDir dir;
+  const std::string path = dir.File("mono.mp3");
+  std::vector<short> pcm = TwoTones(44100, 2.0, 440.0, 440.0);
+  for (size_t f = 0; f < pcm.size() / 2; ++f) pcm[f] = pcm[2 * f];
+  pcm.resize(pcm.size() / 2);
+  std::string error;
+  ASSERT_TRUE(EncodeMp3(path, pcm, 44100, 64, &error, 1)) << error;
+  DecodedAudio audio;
+  ASSERT_TRUE(DecodeMp3File(path, &audio, &error)) << error;
+  EXPECT_EQ(audio.sampleRate, 44100);
+  EXPECT_EQ(audio.channels, 1);
+  EXPECT_NEAR(audio.Seconds(), 2.0, 0.001);
+}
+
 TEST(EncodeMp3, SameInputGivesTheSameBytes) {
   ScratchDir dir;
   const std::vector<short> pcm = TwoTones(44100, 1.0, 300.0, 500.0);
@@ -116,5 +131,8 @@ TEST(EncodeMp3, RejectsWhatItCannotEncodeWithAReasonAndNoFile) {
     EXPECT_FALSE(error.empty()) << c.what;
     EXPECT_FALSE(FileExists(path)) << c.what;
   }
+  std::string error;
+  EXPECT_FALSE(EncodeMp3(path, pcm, 44100, 128, &error, 3)) << "three channels";
+  EXPECT_FALSE(error.empty());
   EXPECT_FALSE(EncodeMp3("", pcm, 44100, 128, nullptr)) << "no error string wanted";
 }
