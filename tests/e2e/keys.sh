@@ -33,18 +33,19 @@ expect_picture_fills() {
 
 case ${1:-} in
 resolutions)
+    # On sdl12-compat every full-screen mode is scaled to the whole screen.
     open_show
-    expect_window_state "640x480 fullscreen"
+    expect_fullscreen 640x480
     press F2
-    expect_window_state "800x600 fullscreen"
+    expect_fullscreen 800x600
     press F3
-    expect_window_state "1024x768 fullscreen"
+    expect_fullscreen 1024x768
     expect_picture_fills
     press F1
-    expect_window_state "640x480 fullscreen"
+    expect_fullscreen 640x480
     press F4 g space
     sleep 0.3
-    expect_window_state "640x480 fullscreen"
+    expect_fullscreen 640x480
     press Escape
     wait_show_exit 10
     expect_status 0
@@ -69,10 +70,10 @@ toggle)
     expect_window_state "640x480 windowed"
     # Shift+f is f.
     press shift+f
-    expect_window_state "640x480 fullscreen"
+    expect_fullscreen 640x480
     expect_cursor hidden
     press F3
-    expect_window_state "1024x768 fullscreen"
+    expect_fullscreen 1024x768
     press Escape
     wait_show_exit 10
     expect_status 0
@@ -111,7 +112,7 @@ held_f)
         toggles=$(awk '$1 == 102' "$keys" | wc -l)
         [ "$toggles" -ge "$hold" ] || fail "f held: no key-down reached the show"
         if [ $((toggles % 2)) -eq 0 ]; then
-            expect_window_state "640x480 fullscreen"
+            expect_fullscreen 640x480
             expect_cursor hidden
         else
             expect_window_state "640x480 windowed"

@@ -3,8 +3,10 @@
 # it with real X input. Sourced by the test scripts.
 #
 # Environment (set by CTest): SHOW, MAKETESTDATA, WMCLOSE, CURSORSTATE,
-# XCONFIGURE, PCMLEVELS, WAITCLOSE, FRAMEWATCH, KEYPROBE: paths of the
-# programs; E2E_TMP: where the test directories go (default $TMPDIR or /tmp).
+# XCONFIGURE, PCMLEVELS, WAITCLOSE, FRAMEWATCH, KEYPROBE, SHOWWINDOW,
+# FULLSCREENWM, WINDOWPIXEL, SDLVERSION: paths of the programs; E2E_TMP: where the test
+# directories go (default $TMPDIR or /tmp); E2E_SDL_LIBRARY_PATH: a directory
+# with another libSDL-1.2.so.0 for the show to run on (see sdl_library).
 # Every wait is bounded; a watchdog ends the test (and the trap cleans up the
 # show and Xvfb) before CTest's own timeout would. A passing test has also
 # checked that the show left nothing behind (see expect_nothing_left).
@@ -72,6 +74,7 @@ WATCHDOG_PID=$!
 # No X client may hang a test (xwininfo without a window waits for a click):
 # each gets a few seconds.
 xwininfo() { timeout 5 xwininfo "$@"; }
+xprop() { timeout 5 xprop "$@"; }
 xdotool() { timeout 5 xdotool "$@"; }
 import() { timeout 10 import "$@"; }
 convert() { timeout 10 convert "$@"; }
@@ -89,7 +92,14 @@ fail() {
     exit 1
 }
 
+# Ends a test that cannot run here (CTest counts status 77 as skipped).
+skip() {
+    echo "SKIP $E2E_NAME: $*"
+    exit 77
+}
+
 pass() {
+    expect_no_sanitizer_report
     expect_nothing_left
     echo "PASS $E2E_NAME${*:+: $*}"
     exit 0
@@ -109,6 +119,21 @@ scene_info() {
     "$MAKETESTDATA" --list | awk -v s="$1" '$1 == s'
 }
 
+# ---- the SDL library ---------------------------------------------------------
+
+# Prints the SDL 1.2 library that the show runs on: "classic" (SDL 1.2
+# itself) or "compat" (sdl12-compat, SDL 1.2 on SDL 2, version 1.2.50 on).
+# The two differ where the tests say so.
+sdl_library() {
+    local version
+    if [ ! -s "$E2E_DIR/sdl" ]; then
+        version=$(LD_LIBRARY_PATH=${E2E_SDL_LIBRARY_PATH:-${LD_LIBRARY_PATH:-}} "$SDLVERSION") ||
+            fail "sdlversion failed"
+        [ "${version##*.}" -ge 50 ] && echo compat >"$E2E_DIR/sdl" || echo classic >"$E2E_DIR/sdl"
+    fi
+    cat "$E2E_DIR/sdl"
+}
+
 # ---- X server --------------------------------------------------------------
 
 # Starts an Xvfb of the given screen size; more arguments go to Xvfb.
@@ -125,6 +150,14 @@ start_xvfb() {
     done
     [ -s "$E2E_DIR/display" ] || fail "Xvfb gave no display"
     export DISPLAY=:$(head -n 1 "$E2E_DIR/display")
+    # Full screen through a window manager, as sdl12-compat asks for it.
+    "$FULLSCREENWM" >"$E2E_DIR/fullscreenwm" 2>/dev/null &
+    HELPER_PIDS+=($!)
+    for i in $(seq 50); do
+        grep -q ready "$E2E_DIR/fullscreenwm" && return 0
+        sleep 0.1
+    done
+    fail "fullscreenwm did not start"
 }
 
 # Ends the Xvfb as the exit trap does, and checks that it went with its lock
@@ -174,6 +207,8 @@ private_tmp_possible() {
 # E2E_TAG in its environment marks the show and anything it starts.
 start_show() {
     local -a settings=(SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy) unset=(-u MUSIC_CMD) as=() wrap=()
+    [ -n "${E2E_SDL_LIBRARY_PATH:-}" ] &&
+        settings+=(LD_LIBRARY_PATH="$E2E_SDL_LIBRARY_PATH${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}")
     local lib
     while [ $# -gt 0 ]; do
         case $1 in
@@ -293,6 +328,21 @@ expect_stdout_re() {
     done
 }
 
+# Neither sanitizer reported anything (sanitizer build): such a report may
+# end the show with the very status a test expects.
+expect_no_sanitizer_report() {
+    grep -qE "ERROR: (Address|Leak)Sanitizer|runtime error:" "$E2E_RUN/stderr" 2>/dev/null &&
+        fail "a sanitizer report"
+    return 0
+}
+
+# The disk audio output $1 holds music somewhere (an RMS level above 1000 in
+# a 100 ms window).
+expect_sound() {
+    "$PCMLEVELS" "$1" 22050 100 | awk '$2 > 1000 { found = 1 } END { exit !found }' ||
+        fail "${2:-no music} heard"
+}
+
 # The disk audio output holds nothing but silence (or is absent).
 expect_silence() {
     [ -e "$1" ] || return 0
@@ -300,18 +350,19 @@ expect_silence() {
 }
 
 # ---- the show's windows ----------------------------------------------------
-# SDL 1.2 on X11 draws into a child window that it moves between its managed
-# top-level window (windowed) and an override-redirect window covering the
-# screen (full screen).
+# Found by whose they are, not by their place in the window tree: classic SDL
+# 1.2 draws into a child window that it moves between its managed top-level
+# window and an override-redirect window covering the screen (full screen);
+# sdl12-compat draws into its one top-level window (see showwindow.c).
 
 gl_window() {
-    xwininfo -root -tree 2>/dev/null | awk '/^        0x/ { print $1; exit }'
+    [ -n "$SHOW_PID" ] && "$SHOWWINDOW" drawing "$SHOW_PID" 2>/dev/null
 }
 
 # The top-level window that carries a class hint: the one SDL hands to a
 # window manager.
 managed_window() {
-    xwininfo -root -tree 2>/dev/null | awk '/^     0x.*\("[^"]+" "[^"]+"\)/ { print $1; exit }'
+    [ -n "$SHOW_PID" ] && "$SHOWWINDOW" managed "$SHOW_PID" 2>/dev/null
 }
 
 # Prints one field of xwininfo for a window: width, height, x, y, map,
@@ -344,20 +395,35 @@ wait_window() {
     fail "no show window"
 }
 
-# Prints "WxH fullscreen" or "WxH windowed" for the drawing window.
+# Prints "WxH fullscreen" or "WxH windowed" for the drawing window. Classic
+# SDL 1.2 goes full screen by putting the drawing window into a viewable
+# override-redirect window at 0,0; sdl12-compat (SDL 2) asks a window manager,
+# which lists full screen in the window's _NET_WM_STATE (see fullscreenwm.c).
 window_state() {
-    local gl parent mode
+    local gl parent mode=windowed
     gl=$(gl_window)
     [ -n "$gl" ] || { echo "none"; return; }
     parent=$(win_field "$gl" parent)
     if [ "$(win_field "$parent" override)" = yes ] && [ "$(win_field "$parent" map)" = IsViewable ] &&
         [ "$(win_field "$parent" x),$(win_field "$parent" y)" = 0,0 ]; then
         mode=fullscreen
-    else
-        mode=windowed
     fi
+    xprop -id "$gl" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN && mode=fullscreen
     echo "$(win_field "$gl" width)x$(win_field "$gl" height) $mode"
 }
+
+# Prints the size of the drawing window in full screen at mode $1 (WxH):
+# classic SDL 1.2 sets the mode, a window of that size centred on a larger
+# screen; sdl12-compat scales every mode to the whole screen.
+fullscreen_size() {
+    if [ "$(sdl_library)" = compat ]; then
+        xwininfo -root | awk '/^  Width:/ { w = $2 } /^  Height:/ { h = $2 } END { print w "x" h }'
+    else
+        echo "$1"
+    fi
+}
+
+expect_fullscreen() { expect_window_state "$(fullscreen_size "$1") fullscreen"; }
 
 # Waits up to 5 s for window_state to print $1.
 expect_window_state() {
@@ -422,22 +488,32 @@ colour_near() {
 
 is_black() { colour_near "$1" "0 0 0" 8; }
 
-# Waits until the middle of the drawing window shows something. Sets
-# FIRST_FRAME_MS to when the first look that saw it ended, and
-# NO_FRAME_MS to when the last look that saw nothing began: the show's
-# first frame came between the two.
+# Prints "r g b" of the middle of the drawing window now, or "none" when
+# there is no window to look at. Reads the one pixel: a picture of a whole
+# full-screen window takes longer than the shortest scene at five times the
+# speed.
+centre_colour() {
+    local gl w h
+    gl=$(gl_window)
+    w=$(win_field "$gl" width)
+    h=$(win_field "$gl" height)
+    [ -n "$gl" ] && [ -n "$w" ] && [ -n "$h" ] && "$WINDOWPIXEL" "$gl" $(( w / 2 )) $(( h / 2 )) 2>/dev/null ||
+        echo none
+}
+
+# Waits up to $1 seconds (default 30) until the middle of the drawing window
+# shows something. Sets FIRST_FRAME_MS to when the first look that saw it
+# ended, and NO_FRAME_MS to when the last look that saw nothing began: the
+# show's first frame came between the two.
 wait_first_frame() {
-    local shot=$E2E_DIR/first.png i gl w h began
+    local limit_ms=$(( $(now_ms) + ${1:-30} * 1000 )) began colour
     FIRST_FRAME_MS=
     NO_FRAME_MS=$(now_ms)
-    for i in $(seq "${1:-200}"); do
+    while [ "$(now_ms)" -lt "$limit_ms" ]; do
         show_alive || fail "the show ended before its first frame"
         began=$(now_ms)
-        gl=$(gl_window)
-        w=$(win_field "$gl" width)
-        h=$(win_field "$gl" height)
-        if [ -n "$w" ] && [ -n "$h" ] && import -window "$gl" "$shot" 2>/dev/null &&
-            ! is_black "$(pixel "$shot" $(( w / 2 )) $(( h / 2 )))"; then
+        colour=$(centre_colour)
+        if [ "$colour" != none ] && ! is_black "$colour"; then
             FIRST_FRAME_MS=$(now_ms)
             return 0
         fi
@@ -455,20 +531,6 @@ open_show() {
     start_show "$@"
     wait_window
     wait_first_frame
-}
-
-# Prints "r g b" of the middle of the drawing window now.
-# Prints "none" when there is no window to look at.
-centre_colour() {
-    local gl w h shot=$E2E_DIR/centre.png
-    gl=$(gl_window)
-    w=$(win_field "$gl" width)
-    h=$(win_field "$gl" height)
-    if [ -z "$gl" ] || [ -z "$w" ] || [ -z "$h" ] || ! import -window "$gl" "$shot" 2>/dev/null; then
-        echo none
-        return
-    fi
-    pixel "$shot" $(( w / 2 )) $(( h / 2 ))
 }
 
 # Prints the on-screen colour "r g b" of a test scene.

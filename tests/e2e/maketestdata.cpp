@@ -2,11 +2,13 @@
 // scene files, each a flat quad of its own colour filling the middle of the
 // picture, their images and a short tone as the music.
 //
-//   maketestdata DIR [--no-camera SCENE] [--image-size N] [--list]
+//   maketestdata DIR [--no-camera SCENE] [--image-size N] [--music RATE CHANNELS] [--list]
 //
 // --no-camera SCENE  writes that scene without any camera
 // --image-size N     makes every image N by N pixels (default 16): large
 //                    images make the loading take measurably long
+// --music RATE CHANNELS  writes the tone at that rate with 1 or 2 channels
+//                    (default 22050 2, the show's audio device)
 // --list             prints, one line per scene in show order:
 //                    "<scene> <image> <slot start ms> <slot end ms> <r> <g> <b>"
 //                    with the colour the quad shows on screen
@@ -48,7 +50,6 @@ const float kLitFactor = 0.84f;
 
 const float kCameraDistance = 100;
 const float kQuadWidth = 60, kQuadHeight = 40;  // about half the view each way
-const int kMusicRate = 22050;
 const double kMusicSeconds = 4.0;
 
 std::string Lower(std::string text)
@@ -89,16 +90,16 @@ bool WriteScene(const std::string &path, const TestScene &scene, bool withCamera
     return s.Save(path, error, options);
 }
 
-bool WriteMusic(const std::string &path, std::string *error)
+bool WriteMusic(const std::string &path, int rate, int channels, std::string *error)
 {
-    const int frames = int(kMusicRate * kMusicSeconds);
-    std::vector<short> stereo(size_t(frames) * 2);
+    const int frames = int(rate * kMusicSeconds);
+    std::vector<short> samples(size_t(frames) * channels);
     for (int i = 0; i < frames; i++) {
-        short sample = short(12000 * sin(2 * M_PI * 440.0 * i / kMusicRate));
-        stereo[2 * i] = sample;
-        stereo[2 * i + 1] = sample;
+        short sample = short(12000 * sin(2 * M_PI * 440.0 * i / rate));
+        for (int c = 0; c < channels; c++)
+            samples[size_t(i) * channels + c] = sample;
     }
-    return EncodeMp3(path, stereo, kMusicRate, 128, error);
+    return EncodeMp3(path, samples, rate, 128, error, channels);
 }
 
 void PrintList()
@@ -113,7 +114,8 @@ void PrintList()
 
 int Usage()
 {
-    fprintf(stderr, "usage: maketestdata DIR [--no-camera SCENE] [--image-size N] | --list\n");
+    fprintf(stderr, "usage: maketestdata DIR [--no-camera SCENE] [--image-size N] [--music RATE CHANNELS]"
+                    " | --list\n");
     return 2;
 }
 
@@ -122,7 +124,7 @@ int Usage()
 int main(int argc, char **argv)
 {
     std::string dir, noCamera;
-    int imageSize = 16;
+    int imageSize = 16, musicRate = 22050, musicChannels = 2;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
         if (arg == "--list") {
@@ -134,6 +136,9 @@ int main(int argc, char **argv)
             imageSize = atoi(argv[++i]);
             if (imageSize < 1 || imageSize > 4096)
                 return Usage();
+        } else if (arg == "--music" && i + 2 < argc) {
+            musicRate = atoi(argv[++i]);
+            musicChannels = atoi(argv[++i]);
         } else if (dir.empty() && arg[0] != '-') {
             dir = arg;
         } else {
@@ -154,7 +159,7 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    if (!WriteMusic(dir + "/2minute.mp3", &error)) {
+    if (!WriteMusic(dir + "/2minute.mp3", musicRate, musicChannels, &error)) {
         fprintf(stderr, "maketestdata: 2minute.mp3: %s\n", error.c_str());
         return 1;
     }

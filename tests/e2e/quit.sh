@@ -59,7 +59,7 @@ close_loading)
         sleep 0.1
     done
     grep -q destroyed "$frames" || fail "the show's window outlived it"
-    after=$(sed -n '/^loaded$/,$p' "$frames" | grep -c '^frame 640x480$')
+    after=$(sed -n '/^loaded$/,$p' "$frames" | grep -c "^frame $(fullscreen_size 640x480)\$")
     [ "$after" -eq 1 ] || fail "$after frames shown after loading, expected the one of the first pass"
     [ "$exit_ms" -le 5000 ] || fail "the show ended ${exit_ms} ms after loading"
     pass "ended ${exit_ms} ms after loading, one frame shown"

@@ -1,0 +1,117 @@
+/* Finds the show's windows by whose they are rather than by where they sit in
+ * the window tree, which differs between the SDL 1.2 libraries: classic SDL
+ * draws into a child window that it moves between its managed top-level
+ * window and an override-redirect window covering the screen; sdl12-compat
+ * draws into its one top-level window.
+ *   managed: the top-level window with a class hint whose _NET_WM_PID is PID,
+ *            the one a window manager would manage (mapped or not);
+ *   drawing: the top-most viewable window of that window's X client with no
+ *            viewable child of the same client.
+ * Usage: showwindow managed|drawing PID, on $DISPLAY. Prints the window id in
+ * hex. Exit status 0 when found, 1 when not, 2 on error. */
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <xcb/xcb.h>
+
+static xcb_connection_t *connection;
+
+static xcb_atom_t Atom(const char *name)
+{
+    xcb_intern_atom_reply_t *reply =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, strlen(name), name), NULL);
+    xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
+    free(reply);
+    return atom;
+}
+
+static int HasProperty(xcb_window_t window, xcb_atom_t property, uint32_t *cardinal)
+{
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_ANY, 0, 1), NULL);
+    int found = reply && reply->type != XCB_ATOM_NONE;
+    if (found && cardinal && xcb_get_property_value_length(reply) >= 4)
+        *cardinal = *(uint32_t *)xcb_get_property_value(reply);
+    free(reply);
+    return found;
+}
+
+static int Viewable(xcb_window_t window)
+{
+    xcb_get_window_attributes_reply_t *reply =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), NULL);
+    int viewable = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    free(reply);
+    return viewable;
+}
+
+/* Children of `window` from the top of the stacking order down; *count of them. */
+static xcb_window_t *ChildrenTopFirst(xcb_window_t window, int *count)
+{
+    xcb_query_tree_reply_t *reply = xcb_query_tree_reply(connection, xcb_query_tree(connection, window), NULL);
+    *count = reply ? xcb_query_tree_children_length(reply) : 0;
+    xcb_window_t *children = malloc(sizeof *children * (*count + 1));
+    const xcb_window_t *bottomFirst = reply ? xcb_query_tree_children(reply) : NULL;
+    for (int i = 0; i < *count; i++)
+        children[i] = bottomFirst[*count - 1 - i];
+    free(reply);
+    return children;
+}
+
+static xcb_window_t ManagedWindow(xcb_window_t root, uint32_t pid)
+{
+    xcb_atom_t pidAtom = Atom("_NET_WM_PID");
+    int count;
+    xcb_window_t *children = ChildrenTopFirst(root, &count), found = XCB_WINDOW_NONE;
+    for (int i = 0; i < count && !found; i++) {
+        uint32_t owner = 0;
+        if (HasProperty(children[i], pidAtom, &owner) && owner == pid &&
+            HasProperty(children[i], XCB_ATOM_WM_CLASS, NULL))
+            found = children[i];
+    }
+    free(children);
+    return found;
+}
+
+/* The top-most viewable window below `window` that belongs to the client
+ * (`base` under `mask`) and has no viewable child of its own client. */
+static xcb_window_t DrawingWindow(xcb_window_t window, uint32_t base, uint32_t mask)
+{
+    int count;
+    xcb_window_t *children = ChildrenTopFirst(window, &count), found = XCB_WINDOW_NONE;
+    for (int i = 0; i < count && !found; i++) {
+        if (!Viewable(children[i]))
+            continue;
+        found = DrawingWindow(children[i], base, mask);
+        if (!found && (children[i] & ~mask) == base)
+            found = children[i];
+    }
+    free(children);
+    return found;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc != 3 || (strcmp(argv[1], "managed") != 0 && strcmp(argv[1], "drawing") != 0)) {
+        fprintf(stderr, "usage: %s managed|drawing PID\n", argv[0]);
+        return 2;
+    }
+    connection = xcb_connect(NULL, NULL);
+    if (xcb_connection_has_error(connection)) {
+        fprintf(stderr, "showwindow: cannot open the display\n");
+        return 2;
+    }
+    const xcb_setup_t *setup = xcb_get_setup(connection);
+    xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
+    xcb_window_t window = ManagedWindow(root, (uint32_t)strtoul(argv[2], NULL, 10));
+    if (window && strcmp(argv[1], "drawing") == 0) {
+        /* X resource ids carry their client in the bits above the mask. */
+        uint32_t mask = setup->resource_id_mask;
+        window = DrawingWindow(root, window & ~mask, mask);
+    }
+    if (window)
+        printf("0x%x\n", window);
+    xcb_disconnect(connection);
+    return window ? 0 : 1;
+}
