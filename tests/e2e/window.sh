@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Window events: resizes, down to 1x1, set the mode and viewport; losing the
-# focus pauses drawing while the show clock runs on.
+# focus pauses drawing while the show clock runs on; keys after the window
+# was hidden and shown again.
 . "$(dirname "$0")/lib.sh"
 
 case ${1:-} in
@@ -77,6 +78,40 @@ focus)
     expect_status 0
     expect_stdout "Plop"
     pass
+    ;;
+map_escape)
+    # Esc pressed over the window after it was unmapped and mapped again.
+    # Classic SDL 1.2 leaves the keyboard focus to the pointer, so the key
+    # reaches the window under it. sdl12-compat (SDL 2) gives its window the
+    # focus itself when it first maps it without a window manager, to revert
+    # to none: the unmap takes the focus away, no window manager gives it
+    # back, and the key is lost until a client focuses the window again.
+    open_show
+    press f
+    expect_window_state "640x480 windowed"
+    window=$(managed_window)
+    xdotool windowunmap "$window" || fail "xdotool windowunmap"
+    sleep 0.3
+    xdotool windowmap "$window" || fail "xdotool windowmap"
+    expect_window_state "640x480 windowed"
+    pointer_in
+    frames=$(count_frames 1)
+    [ "$frames" -ge 3 ] || fail "$frames frames drawn in 1 s after the window was mapped again"
+    press Escape
+    if [ "$(sdl_library)" = compat ]; then
+        focus=$(xdotool getwindowfocus -f)
+        [ "$focus" = 0 ] || fail "input focus on $focus after the window was mapped again, expected none"
+        sleep 1
+        show_alive || fail "Esc reached the show without the input focus"
+        # What a window manager does for a window it maps.
+        xdotool windowfocus "$window" 2>/dev/null
+        [ "$(xdotool getwindowfocus -f)" = "$((window))" ] || fail "the window did not take the focus"
+        press Escape
+    fi
+    wait_show_exit 10
+    expect_status 0
+    expect_stdout "d'Oh!"
+    pass "$frames frames in 1 s after the map"
     ;;
 tiny)
     # A 1x1 window, the smallest that SDL passes on (it drops sizes of 0,
