@@ -1,5 +1,6 @@
 // Primitives are closed where promised, wound so that the normals lib3ds
 // computes on load face the visible side, and carry usable texels.
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
