@@ -45,6 +45,17 @@ float Sweep(float from, float to, int bar, int first, int bars) {
   return from * std::pow(to / from, static_cast<float>(bar - first) / bars);
 }
 
+// The eight bars of a drop: the full beat, rolling bass and an open pad; the arp joins for
+// the second half.
+void Drop(Band& band, int firstBar, float padHz, float arpHz, float arpLevel) {
+  for (int bar = firstBar; bar < firstBar + 8; ++bar) {
+    band.Drums(bar, Beat::Drive);
+    band.Bass(bar, BassLine::Rolling);
+    band.Pad(bar, padHz, padHz);
+    if (bar >= firstBar + 4) band.Arp(bar, arpHz, arpLevel);
+  }
+}
+
 }  // namespace
 
 double At(int bar, double step) { return bar * kBar + step * kStep; }
@@ -149,12 +160,7 @@ void Arrange(Band& band) {
   // 24-40 s: the drop, with the hook over two scenes; the arp joins for its answer.
   band.Crash(12);
   band.Boom(12);
-  for (int bar = 12; bar < 20; ++bar) {
-    band.Drums(bar, Beat::Drive);
-    band.Bass(bar, BassLine::Rolling);
-    band.Pad(bar, 2600, 2600);
-    if (bar >= 16) band.Arp(bar, 1800, 0.55f);
-  }
+  Drop(band, 12, 2600, 1800, 0.55f);
   band.LeadPhrase(Hook(), 12, 0, 8, 1.0f, 0.7f);
   band.Crash(16, 0.7f);
 
@@ -206,12 +212,7 @@ void Arrange(Band& band) {
   // second half.
   band.Crash(36);
   band.Boom(36);
-  for (int bar = 36; bar < 44; ++bar) {
-    band.Drums(bar, Beat::Drive);
-    band.Bass(bar, BassLine::Rolling);
-    band.Pad(bar, 3000, 3000);
-    if (bar >= 40) band.Arp(bar, 2400, 0.6f);
-  }
+  Drop(band, 36, 3000, 2400, 0.6f);
   band.LeadPhrase(Hook(), 36, 0, 8, 1.0f, 0.85f, true);
   band.Crash(40, 0.8f);
 
