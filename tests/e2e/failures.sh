@@ -51,7 +51,8 @@ music_format)
     start_show SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" SDL_DISKAUDIODELAY=186
     wait_show_exit 20
     expect_status 1
-    expect_stdout_re "Couldn't load music : data/2minute\.mp3 is 44100 Hz mono MP3, sdl12-compat 1\.2\.[0-9]+ needs 22050 Hz stereo" ""
+    expect_stdout_re \
+        "Couldn't load music : data/2minute\.mp3 is 44100 Hz mono MP3, sdl12-compat 1\.2\.[0-9]+ needs 22050 Hz stereo" ""
     expect_silence "$audio"
     pass "sdl12-compat refuses it"
     ;;
@@ -141,7 +142,8 @@ no_mode)
         wait_window
         expect_fullscreen 640x480
         wait_first_frame
-        colour_near "$(centre_colour)" "$(scene_colour _i2.3ds)" || fail "the first scene does not fill the screen"
+        colour_near "$(centre_colour)" "$(scene_colour _i2.3ds)" ||
+            fail "the first scene does not fill the screen"
         press Escape
         wait_show_exit 10
         expect_status 0
@@ -166,7 +168,8 @@ key_mode)
     if [ "$(sdl_library)" = compat ]; then
         sleep 0.5
         expect_fullscreen 1024x768
-        colour_near "$(centre_colour)" "$(scene_colour _i2.3ds)" || fail "after F3 the scene does not fill the screen"
+        colour_near "$(centre_colour)" "$(scene_colour _i2.3ds)" ||
+            fail "after F3 the scene does not fill the screen"
         press Escape
         wait_show_exit 10
         expect_status 0

@@ -34,9 +34,9 @@ static int IsFullScreen(Display *display, Window window, Atom state, Atom fullSc
     unsigned long count = 0, after;
     unsigned char *data = NULL;
     int found = 0;
-    if (XGetWindowProperty(display, window, state, 0, 32, False, XA_ATOM, &type, &format, &count, &after, &data) ==
-            Success &&
-        data) {
+    int read = XGetWindowProperty(display, window, state, 0, 32, False, XA_ATOM, &type, &format, &count, &after,
+                                  &data);
+    if (read == Success && data) {
         for (unsigned long i = 0; i < count; i++)
             found |= ((Atom *)data)[i] == fullScreen;
         XFree(data);
@@ -78,7 +78,8 @@ int main(void)
             saved.window = window;
             XGetGeometry(display, window, &ignored, &saved.x, &saved.y, &saved.width, &saved.height, &border,
                          &depth);
-            XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace, (unsigned char *)&fullScreen, 1);
+            XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace, (unsigned char *)&fullScreen,
+                            1);
             XMoveResizeWindow(display, window, 0, 0, DisplayWidth(display, DefaultScreen(display)),
                               DisplayHeight(display, DefaultScreen(display)));
         } else {

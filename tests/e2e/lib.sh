@@ -4,9 +4,10 @@
 #
 # Environment (set by CTest): SHOW, MAKETESTDATA, WMCLOSE, CURSORSTATE,
 # XCONFIGURE, PCMLEVELS, WAITCLOSE, FRAMEWATCH, KEYPROBE, SHOWWINDOW,
-# FULLSCREENWM, WINDOWPIXEL, SDLVERSION: paths of the programs; E2E_TMP: where the test
-# directories go (default $TMPDIR or /tmp); E2E_SDL_LIBRARY_PATH: a directory
-# with another libSDL-1.2.so.0 for the show to run on (see sdl_library).
+# FULLSCREENWM, WINDOWPIXEL, SDLVERSION: paths of the programs; SHOW_DATA:
+# the show's generated data; E2E_TMP: where the test directories go (default
+# $TMPDIR or /tmp); E2E_SDL_LIBRARY_PATH: a directory with another
+# libSDL-1.2.so.0 for the show to run on (see sdl_library).
 # Every wait is bounded; a watchdog ends the test (and the trap cleans up the
 # show and Xvfb) before CTest's own timeout would. A passing test has also
 # checked that the show left nothing behind (see expect_nothing_left).
@@ -497,8 +498,8 @@ centre_colour() {
     gl=$(gl_window)
     w=$(win_field "$gl" width)
     h=$(win_field "$gl" height)
-    [ -n "$gl" ] && [ -n "$w" ] && [ -n "$h" ] && "$WINDOWPIXEL" "$gl" $(( w / 2 )) $(( h / 2 )) 2>/dev/null ||
-        echo none
+    [ -n "$gl" ] && [ -n "$w" ] && [ -n "$h" ] &&
+        "$WINDOWPIXEL" "$gl" $(( w / 2 )) $(( h / 2 )) 2>/dev/null || echo none
 }
 
 # Waits up to $1 seconds (default 30) until the middle of the drawing window

@@ -49,7 +49,8 @@ static int Viewable(xcb_window_t window)
 /* Children of `window` from the top of the stacking order down; *count of them. */
 static xcb_window_t *ChildrenTopFirst(xcb_window_t window, int *count)
 {
-    xcb_query_tree_reply_t *reply = xcb_query_tree_reply(connection, xcb_query_tree(connection, window), NULL);
+    xcb_query_tree_reply_t *reply =
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), NULL);
     *count = reply ? xcb_query_tree_children_length(reply) : 0;
     xcb_window_t *children = malloc(sizeof *children * (*count + 1));
     const xcb_window_t *bottomFirst = reply ? xcb_query_tree_children(reply) : NULL;
