@@ -2,7 +2,8 @@
  * swap is one put of the whole window, which the DAMAGE extension reports.
  * Prints "ready" once watching, "frame WxH" for each damage report, "loaded"
  * when some process closes FILE (if given; to tell the frames drawn after
- * loading from what came before), and "destroyed" when the window goes.
+ * loading from what came before), "configured WxH+X+Y" when the window is
+ * moved or resized (which damages it too), and "destroyed" when it goes.
  * Usage: framewatch WINDOW-ID SECONDS [FILE], on $DISPLAY. Exit status 0
  * when the window is destroyed or the time is up, 1 on error. */
 #include <X11/Xlib.h>
@@ -59,6 +60,8 @@ int main(int argc, char **argv)
     }
     XSetErrorHandler(NoteError);
     XSelectInput(display, window, StructureNotifyMask);
+    XWindowAttributes shape = {0};
+    XGetWindowAttributes(display, window, &shape);
     XDamageCreate(display, window, XDamageReportRawRectangles);
     XSync(display, False);
     if (windowGone) {
@@ -86,6 +89,11 @@ int main(int argc, char **argv)
             if (event.type == damageEvent + XDamageNotify) {
                 XDamageNotifyEvent *damage = (XDamageNotifyEvent *)&event;
                 printf("frame %dx%d\n", damage->area.width, damage->area.height);
+            } else if (event.type == ConfigureNotify) {
+                XConfigureEvent *c = &event.xconfigure;
+                if (c->width != shape.width || c->height != shape.height || c->x != shape.x || c->y != shape.y)
+                    printf("configured %dx%d+%d+%d\n", c->width, c->height, c->x, c->y);
+                shape.width = c->width, shape.height = c->height, shape.x = c->x, shape.y = c->y;
             } else if (event.type == DestroyNotify) {
                 windowGone = 1;
             }

@@ -3,12 +3,18 @@
 # key repeats.
 . "$(dirname "$0")/lib.sh"
 
+# The cursor over the drawing window is $1 (hidden or visible), within 2 s
+# as the show's change reaches the X server in the library's own time.
 expect_cursor() {
-    local gl state
+    local gl state i
     gl=$(gl_window)
     xdotool mousemove $(( $(win_field "$gl" x) + 10 )) $(( $(win_field "$gl" y) + 10 ))
-    state=$("$CURSORSTATE") || fail "cursorstate failed"
-    [ "${state%% *}" = "$1" ] || fail "cursor: expected $1, got '$state'"
+    for i in $(seq 20); do
+        state=$("$CURSORSTATE") || fail "cursorstate failed"
+        [ "${state%% *}" = "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "cursor: expected $1, got '$state'"
 }
 
 # The scene fills the middle of the new mode: the viewport followed it.

@@ -75,7 +75,6 @@ WATCHDOG_PID=$!
 # No X client may hang a test (xwininfo without a window waits for a click):
 # each gets a few seconds.
 xwininfo() { timeout 5 xwininfo "$@"; }
-xprop() { timeout 5 xprop "$@"; }
 xdotool() { timeout 5 xdotool "$@"; }
 import() { timeout 10 import "$@"; }
 convert() { timeout 10 convert "$@"; }
@@ -396,21 +395,10 @@ wait_window() {
     fail "no show window"
 }
 
-# Prints "WxH fullscreen" or "WxH windowed" for the drawing window. Classic
-# SDL 1.2 goes full screen by putting the drawing window into a viewable
-# override-redirect window at 0,0; sdl12-compat (SDL 2) asks a window manager,
-# which lists full screen in the window's _NET_WM_STATE (see fullscreenwm.c).
+# Prints "WxH fullscreen" or "WxH windowed" for the drawing window, or
+# "none" (see showwindow.c for how each library goes full screen).
 window_state() {
-    local gl parent mode=windowed
-    gl=$(gl_window)
-    [ -n "$gl" ] || { echo "none"; return; }
-    parent=$(win_field "$gl" parent)
-    if [ "$(win_field "$parent" override)" = yes ] && [ "$(win_field "$parent" map)" = IsViewable ] &&
-        [ "$(win_field "$parent" x),$(win_field "$parent" y)" = 0,0 ]; then
-        mode=fullscreen
-    fi
-    xprop -id "$gl" _NET_WM_STATE 2>/dev/null | grep -q _NET_WM_STATE_FULLSCREEN && mode=fullscreen
-    echo "$(win_field "$gl" width)x$(win_field "$gl" height) $mode"
+    [ -n "$SHOW_PID" ] && "$SHOWWINDOW" state "$SHOW_PID" 2>/dev/null || echo none
 }
 
 # Prints the size of the drawing window in full screen at mode $1 (WxH):
@@ -489,17 +477,25 @@ colour_near() {
 
 is_black() { colour_near "$1" "0 0 0" 8; }
 
-# Prints "r g b" of the middle of the drawing window now, or "none" when
-# there is no window to look at. Reads the one pixel: a picture of a whole
-# full-screen window takes longer than the shortest scene at five times the
-# speed.
-centre_colour() {
-    local gl w h
+# Prints "WxH r g b", the size of the drawing window and the colour of its
+# middle now, or "none" when there is no window to look at. Reads the one
+# pixel: a picture of a whole full-screen window takes longer than the
+# shortest scene at five times the speed.
+centre_sample() {
+    local gl w h colour
     gl=$(gl_window)
     w=$(win_field "$gl" width)
     h=$(win_field "$gl" height)
     [ -n "$gl" ] && [ -n "$w" ] && [ -n "$h" ] &&
-        "$WINDOWPIXEL" "$gl" $(( w / 2 )) $(( h / 2 )) 2>/dev/null || echo none
+        colour=$("$WINDOWPIXEL" "$gl" $(( w / 2 )) $(( h / 2 )) 2>/dev/null) && echo "${w}x$h $colour" ||
+        echo none
+}
+
+# Prints "r g b" of the middle of the drawing window now, or "none".
+centre_colour() {
+    local sample
+    sample=$(centre_sample)
+    echo "${sample#* }"
 }
 
 # Waits up to $1 seconds (default 30) until the middle of the drawing window
@@ -537,4 +533,29 @@ open_show() {
 # Prints the on-screen colour "r g b" of a test scene.
 scene_colour() {
     scene_info "$1" | awk '{ print $5, $6, $7 }'
+}
+
+# Watches the middle of the drawing window for the next cut between scenes,
+# up to 5 s, and sets CLOCK_MS to when (in now_ms time) the show clock,
+# running $1 times faster, was 0: the first frame can come long after that,
+# while llvmpipe compiles its shaders.
+sync_show_clock() {
+    local speed=$1 was now start began looked limit_ms=$(( $(now_ms) + 5000 ))
+    was=$(centre_colour)
+    while [ "$(now_ms)" -lt "$limit_ms" ]; do
+        began=$(now_ms)
+        now=$(centre_colour)
+        looked=$(now_ms)
+        if [ "$now" != none ] && [ "$was" != none ] && ! colour_near "$now" "$was" 8; then
+            start=$("$MAKETESTDATA" --list | while read -r file image from to r g b; do
+                colour_near "$now" "$r $g $b" && echo "$from" && break
+            done)
+            [ -n "$start" ] || fail "the picture shows $now, no scene"
+            # The cut came between the last two looks.
+            CLOCK_MS=$(( (began + looked) / 2 - start / speed ))
+            return 0
+        fi
+        was=$now
+    done
+    fail "no cut between scenes within 5 s"
 }

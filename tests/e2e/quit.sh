@@ -59,7 +59,10 @@ close_loading)
         sleep 0.1
     done
     grep -q destroyed "$frames" || fail "the show's window outlived it"
-    after=$(sed -n '/^loaded$/,$p' "$frames" | grep -c "^frame $(fullscreen_size 640x480)\$")
+    # As it quits, SDL 2 (sdl12-compat) takes the window out of full screen,
+    # which moves and damages it: what follows is not the show's drawing.
+    after=$(sed -n '/^loaded$/,$p' "$frames" |
+        awk -v frame="frame $(fullscreen_size 640x480)" '/^configured/ { exit } $0 == frame { n++ } END { print n + 0 }')
     [ "$after" -eq 1 ] || fail "$after frames shown after loading, expected the one of the first pass"
     [ "$exit_ms" -le 5000 ] || fail "the show ended ${exit_ms} ms after loading"
     pass "ended ${exit_ms} ms after loading, one frame shown"

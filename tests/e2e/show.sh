@@ -16,11 +16,16 @@ left_alone)
     : >"$samples"
     shots=${E2E_SHOTS:-}
     n=0
+    full=$(fullscreen_size 640x480)
     while show_alive; do
         before=$(now_ms)
-        colour=$(centre_colour)
+        sample=$(centre_sample)
         after=$(now_ms)
-        [ "$colour" = none ] && continue
+        [ "$sample" = none ] && continue
+        # As it quits, SDL 2 (sdl12-compat) takes the window out of full
+        # screen: the show has drawn its last frame.
+        [ "${sample%% *}" = "$full" ] || break
+        colour=${sample#* }
         echo "$(( (before - start_ms) * SPEED )) $(( (after - start_ms) * SPEED )) $colour" >>"$samples"
         if [ -n "$shots" ] && [ $((n % 10)) -eq 0 ]; then
             shoot "$shots/show-$(( (before - start_ms) * SPEED )).png"

@@ -6,9 +6,13 @@
  *   managed: the top-level window with a class hint whose _NET_WM_PID is PID,
  *            the one a window manager would manage (mapped or not);
  *   drawing: the top-most viewable window of that window's X client with no
- *            viewable child of the same client.
- * Usage: showwindow managed|drawing PID, on $DISPLAY. Prints the window id in
- * hex. Exit status 0 when found, 1 when not, 2 on error. */
+ *            viewable child of the same client;
+ *   state:   "WxH fullscreen" or "WxH windowed" for the drawing window. Classic
+ *            SDL goes full screen by putting it into a viewable override-
+ *            redirect window at 0,0; sdl12-compat (SDL 2) asks a window
+ *            manager, which lists full screen in its _NET_WM_STATE.
+ * Usage: showwindow managed|drawing|state PID, on $DISPLAY. Prints the window
+ * id in hex, or the state. Exit status 0 when found, 1 when not, 2 on error. */
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -37,13 +41,51 @@ static int HasProperty(xcb_window_t window, xcb_atom_t property, uint32_t *cardi
     return found;
 }
 
-static int Viewable(xcb_window_t window)
+static int Viewable(xcb_window_t window, int *overrideRedirect)
 {
     xcb_get_window_attributes_reply_t *reply =
         xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), NULL);
     int viewable = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    if (overrideRedirect)
+        *overrideRedirect = reply && reply->override_redirect;
     free(reply);
     return viewable;
+}
+
+static int HasAtom(xcb_window_t window, xcb_atom_t property, xcb_atom_t atom)
+{
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_ATOM, 0, 64), NULL);
+    int found = 0;
+    if (reply) {
+        const xcb_atom_t *atoms = xcb_get_property_value(reply);
+        for (int i = 0; i < xcb_get_property_value_length(reply) / 4; i++)
+            found |= atoms[i] == atom;
+    }
+    free(reply);
+    return found;
+}
+
+static void PrintState(xcb_window_t window)
+{
+    xcb_get_geometry_reply_t *size = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), NULL);
+    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, window), NULL);
+    if (!size || !tree) {
+        free(size);
+        free(tree);
+        return;
+    }
+    int overrideRedirect = 0, fullScreen = 0;
+    if (Viewable(tree->parent, &overrideRedirect) && overrideRedirect) {
+        xcb_get_geometry_reply_t *place =
+            xcb_get_geometry_reply(connection, xcb_get_geometry(connection, tree->parent), NULL);
+        fullScreen = place && place->x == 0 && place->y == 0;
+        free(place);
+    }
+    fullScreen |= HasAtom(window, Atom("_NET_WM_STATE"), Atom("_NET_WM_STATE_FULLSCREEN"));
+    printf("%ux%u %s\n", size->width, size->height, fullScreen ? "fullscreen" : "windowed");
+    free(size);
+    free(tree);
 }
 
 /* Children of `window` from the top of the stacking order down; *count of them. */
@@ -82,7 +124,7 @@ static xcb_window_t DrawingWindow(xcb_window_t window, uint32_t base, uint32_t m
     int count;
     xcb_window_t *children = ChildrenTopFirst(window, &count), found = XCB_WINDOW_NONE;
     for (int i = 0; i < count && !found; i++) {
-        if (!Viewable(children[i]))
+        if (!Viewable(children[i], NULL))
             continue;
         found = DrawingWindow(children[i], base, mask);
         if (!found && (children[i] & ~mask) == base)
@@ -94,8 +136,9 @@ static xcb_window_t DrawingWindow(xcb_window_t window, uint32_t base, uint32_t m
 
 int main(int argc, char **argv)
 {
-    if (argc != 3 || (strcmp(argv[1], "managed") != 0 && strcmp(argv[1], "drawing") != 0)) {
-        fprintf(stderr, "usage: %s managed|drawing PID\n", argv[0]);
+    const char *what = argc == 3 ? argv[1] : "";
+    if (strcmp(what, "managed") != 0 && strcmp(what, "drawing") != 0 && strcmp(what, "state") != 0) {
+        fprintf(stderr, "usage: %s managed|drawing|state PID\n", argv[0]);
         return 2;
     }
     connection = xcb_connect(NULL, NULL);
@@ -106,12 +149,14 @@ int main(int argc, char **argv)
     const xcb_setup_t *setup = xcb_get_setup(connection);
     xcb_window_t root = xcb_setup_roots_iterator(setup).data->root;
     xcb_window_t window = ManagedWindow(root, (uint32_t)strtoul(argv[2], NULL, 10));
-    if (window && strcmp(argv[1], "drawing") == 0) {
+    if (window && strcmp(what, "managed") != 0) {
         /* X resource ids carry their client in the bits above the mask. */
         uint32_t mask = setup->resource_id_mask;
         window = DrawingWindow(root, window & ~mask, mask);
     }
-    if (window)
+    if (window && strcmp(what, "state") == 0)
+        PrintState(window);
+    else if (window)
         printf("0x%x\n", window);
     xcb_disconnect(connection);
     return window ? 0 : 1;

@@ -53,14 +53,14 @@ resize)
 focus)
     # A ten times faster clock: the show lasts 12 s.
     open_show --speed 10
-    start_ms=$FIRST_FRAME_MS
     press f
     expect_window_state "640x480 windowed"
     pointer_in
+    sync_show_clock 10
     window=$(managed_window)
     xdotool windowunmap "$window" || fail "xdotool windowunmap"
     # Back at show time ~100 s, inside t.3ds's slot (96-112 s).
-    while [ $(( $(now_ms) - start_ms )) -lt 9800 ]; do sleep 0.05; done
+    while [ $(( ($(now_ms) - CLOCK_MS) * 10 )) -lt 100000 ]; do sleep 0.05; done
     xdotool windowmap "$window" || fail "xdotool windowmap"
     show_alive || fail "the show ended while its window was inactive, before show time ~100 s"
     expect_window_state "640x480 windowed"
@@ -71,7 +71,7 @@ focus)
     # Paused across the end of the show: nothing notices it until the window
     # is active again.
     xdotool windowunmap "$window" || fail "xdotool windowunmap"
-    while [ $(( $(now_ms) - start_ms )) -lt 13500 ]; do sleep 0.1; done
+    while [ $(( ($(now_ms) - CLOCK_MS) * 10 )) -lt 125000 ]; do sleep 0.1; done
     show_alive || fail "the show ended while its window was inactive"
     xdotool windowmap "$window" || fail "xdotool windowmap"
     wait_show_exit 3
