@@ -43,7 +43,8 @@ left_alone)
     # picture taken from..to saw the show clock at from+d..to+d with
     # -first_ms <= d <= 2 s. Each picture's scene slot bounds d further:
     # one d must fit every picture and the end at 120000, give or take the
-    # last frame and the exit (up to 200 ms under the sanitizers).
+    # last frame and the exit (up to 200 ms under the sanitizers), during
+    # which the last scene stays on the screen.
     "$MAKETESTDATA" --list >"$E2E_DIR/scenes"
     awk -v tol=40 -v alive=$last_alive_ms -v end=$end_ms -v first=$first_ms -v render=$(( 2000 * SPEED )) -v quitms=$(( 200 * SPEED )) '
         function abs(x) { return x < 0 ? -x : x }
@@ -52,7 +53,7 @@ left_alone)
         }
         BEGIN { n = 0 }
         NR == FNR { name[n] = $1; lo[n] = $3; hi[n] = $4; R[n] = $5; G[n] = $6; B[n] = $7; n++; next }
-        FNR == 1 { hi[n - 1] = 120001; dmin = -first; dmax = render; why_min = why_max = "the first frame"; last = 0 }
+        FNR == 1 { hi[n - 1] = 120001 + quitms; dmin = -first; dmax = render; why_min = why_max = "the first frame"; last = 0 }
         {
             found = -1
             for (i = 0; i < n; i++) if (near(i, $3, $4, $5)) found = i
