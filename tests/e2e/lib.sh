@@ -4,7 +4,7 @@
 #
 # Environment (set by CTest): SHOW, MAKETESTDATA, WMCLOSE, CURSORSTATE,
 # XCONFIGURE, PCMLEVELS, WAITCLOSE, FRAMEWATCH, KEYPROBE, SHOWWINDOW,
-# FULLSCREENWM, WINDOWPIXEL, SDLVERSION: paths of the programs; SHOW_DATA:
+# FULLSCREENWM, SDLVERSION: paths of the programs; SHOW_DATA:
 # the show's generated data; E2E_TMP: where the test directories go (default
 # $TMPDIR or /tmp); E2E_SDL_LIBRARY_PATH: a directory with another
 # libSDL-1.2.so.0 for the show to run on (see sdl_library).
@@ -478,17 +478,9 @@ colour_near() {
 is_black() { colour_near "$1" "0 0 0" 8; }
 
 # Prints "WxH r g b", the size of the drawing window and the colour of its
-# middle now, or "none" when there is no window to look at. Reads the one
-# pixel: a picture of a whole full-screen window takes longer than the
-# shortest scene at five times the speed.
+# middle now, or "none" when there is no window to look at.
 centre_sample() {
-    local gl w h colour
-    gl=$(gl_window)
-    w=$(win_field "$gl" width)
-    h=$(win_field "$gl" height)
-    [ -n "$gl" ] && [ -n "$w" ] && [ -n "$h" ] &&
-        colour=$("$WINDOWPIXEL" "$gl" $(( w / 2 )) $(( h / 2 )) 2>/dev/null) && echo "${w}x$h $colour" ||
-        echo none
+    [ -n "$SHOW_PID" ] && "$SHOWWINDOW" centre "$SHOW_PID" 2>/dev/null || echo none
 }
 
 # Prints "r g b" of the middle of the drawing window now, or "none".

@@ -10,9 +10,14 @@
  *   state:   "WxH fullscreen" or "WxH windowed" for the drawing window. Classic
  *            SDL goes full screen by putting it into a viewable override-
  *            redirect window at 0,0; sdl12-compat (SDL 2) asks a window
- *            manager, which lists full screen in its _NET_WM_STATE.
- * Usage: showwindow managed|drawing|state PID, on $DISPLAY. Prints the window
- * id in hex, or the state. Exit status 0 when found, 1 when not, 2 on error. */
+ *            manager, which lists full screen in its _NET_WM_STATE;
+ *   centre:  "WxH r g b", the drawing window's size and the colour (0-255
+ *            each) of its middle pixel: quicker than a picture of the whole
+ *            window, which at full-screen size takes longer than the
+ *            shortest scene lasts at five times the speed.
+ * Usage: showwindow managed|drawing|state|centre PID, on $DISPLAY. Prints the
+ * window id in hex, or what was asked. Exit status 0 when found, 1 when not,
+ * 2 on error. */
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -102,6 +107,57 @@ static xcb_window_t *ChildrenTopFirst(xcb_window_t window, int *count)
     return children;
 }
 
+/* The 8-bit value of the colour channel under `mask` in `pixel`. */
+static unsigned Channel(uint32_t pixel, uint32_t mask)
+{
+    if (!mask)
+        return 0;
+    int shift = 0;
+    while (!((mask >> shift) & 1))
+        shift++;
+    return (unsigned)(((pixel & mask) >> shift) * 255 / (mask >> shift));
+}
+
+static const xcb_visualtype_t *Visual(const xcb_setup_t *setup, xcb_visualid_t id)
+{
+    for (xcb_screen_iterator_t screen = xcb_setup_roots_iterator(setup); screen.rem; xcb_screen_next(&screen))
+        for (xcb_depth_iterator_t depth = xcb_screen_allowed_depths_iterator(screen.data); depth.rem;
+             xcb_depth_next(&depth))
+            for (xcb_visualtype_iterator_t visual = xcb_depth_visuals_iterator(depth.data); visual.rem;
+                 xcb_visualtype_next(&visual))
+                if (visual.data->visual_id == id)
+                    return visual.data;
+    return NULL;
+}
+
+static int PrintCentre(const xcb_setup_t *setup, xcb_window_t window)
+{
+    xcb_get_geometry_reply_t *size = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), NULL);
+    xcb_get_window_attributes_reply_t *attributes =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), NULL);
+    xcb_get_image_reply_t *image =
+        size ? xcb_get_image_reply(connection,
+                                   xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, size->width / 2,
+                                                 size->height / 2, 1, 1, ~0u),
+                                   NULL)
+             : NULL;
+    const xcb_visualtype_t *visual = attributes ? Visual(setup, attributes->visual) : NULL;
+    int found = image && visual && xcb_get_image_data_length(image) >= 4;
+    if (found) {
+        /* One pixel of a 24- or 32-bit TrueColor window, 32 bits in the server's byte order. */
+        const uint8_t *b = xcb_get_image_data(image);
+        uint32_t pixel = setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST
+                             ? b[0] | b[1] << 8 | b[2] << 16 | (uint32_t)b[3] << 24
+                             : (uint32_t)b[0] << 24 | b[1] << 16 | b[2] << 8 | b[3];
+        printf("%ux%u %u %u %u\n", size->width, size->height, Channel(pixel, visual->red_mask),
+               Channel(pixel, visual->green_mask), Channel(pixel, visual->blue_mask));
+    }
+    free(size);
+    free(attributes);
+    free(image);
+    return found;
+}
+
 static xcb_window_t ManagedWindow(xcb_window_t root, uint32_t pid)
 {
     xcb_atom_t pidAtom = Atom("_NET_WM_PID");
@@ -137,8 +193,9 @@ static xcb_window_t DrawingWindow(xcb_window_t window, uint32_t base, uint32_t m
 int main(int argc, char **argv)
 {
     const char *what = argc == 3 ? argv[1] : "";
-    if (strcmp(what, "managed") != 0 && strcmp(what, "drawing") != 0 && strcmp(what, "state") != 0) {
-        fprintf(stderr, "usage: %s managed|drawing|state PID\n", argv[0]);
+    if (strcmp(what, "managed") != 0 && strcmp(what, "drawing") != 0 && strcmp(what, "state") != 0 &&
+        strcmp(what, "centre") != 0) {
+        fprintf(stderr, "usage: %s managed|drawing|state|centre PID\n", argv[0]);
         return 2;
     }
     connection = xcb_connect(NULL, NULL);
@@ -156,6 +213,8 @@ int main(int argc, char **argv)
     }
     if (window && strcmp(what, "state") == 0)
         PrintState(window);
+    else if (window && strcmp(what, "centre") == 0)
+        window = PrintCentre(setup, window) ? window : XCB_WINDOW_NONE;
     else if (window)
         printf("0x%x\n", window);
     xcb_disconnect(connection);
