@@ -71,14 +71,14 @@ static int HasAtom(xcb_window_t window, xcb_atom_t property, xcb_atom_t atom)
     return found;
 }
 
-static void PrintState(xcb_window_t window)
+static int PrintState(xcb_window_t window)
 {
     xcb_get_geometry_reply_t *size = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), NULL);
     xcb_query_tree_reply_t *tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, window), NULL);
     if (!size || !tree) {
         free(size);
         free(tree);
-        return;
+        return 0;
     }
     int overrideRedirect = 0, fullScreen = 0;
     if (Viewable(tree->parent, &overrideRedirect) && overrideRedirect) {
@@ -91,6 +91,7 @@ static void PrintState(xcb_window_t window)
     printf("%ux%u %s\n", size->width, size->height, fullScreen ? "fullscreen" : "windowed");
     free(size);
     free(tree);
+    return 1;
 }
 
 /* Children of `window` from the top of the stacking order down; *count of them. */
@@ -212,7 +213,7 @@ int main(int argc, char **argv)
         window = DrawingWindow(root, window & ~mask, mask);
     }
     if (window && strcmp(what, "state") == 0)
-        PrintState(window);
+        window = PrintState(window) ? window : XCB_WINDOW_NONE;
     else if (window && strcmp(what, "centre") == 0)
         window = PrintCentre(setup, window) ? window : XCB_WINDOW_NONE;
     else if (window)
