@@ -159,11 +159,16 @@ static void RefuseMusicThatWouldOverrun()
     if (ReadMusicFormat(musicFileName, &format)) {
         if (format.rate == rate && format.channels == channels)
             return;
-        snprintf(found, sizeof found, "is %ld Hz %s MP3", format.rate, format.channels == 1 ? "mono" : "stereo");
+        char described[48];
+        DescribeMusicFormat(format, described, sizeof described);
+        snprintf(found, sizeof found, "is %s MP3", described);
     }
+    const MusicFormat device = {rate, channels};
+    char needed[48];
+    DescribeMusicFormat(device, needed, sizeof needed);
     char message[MessageSize];
-    snprintf(message, sizeof message, "Couldn't load music : %s %s, sdl12-compat %d.%d.%d needs %d Hz %s\n",
-             musicFileName, found, sdl->major, sdl->minor, sdl->patch, rate, channels == 1 ? "mono" : "stereo");
+    snprintf(message, sizeof message, "Couldn't load music : %s %s, sdl12-compat %d.%d.%d needs %s\n",
+             musicFileName, found, sdl->major, sdl->minor, sdl->patch, needed);
     Quit(1, message);
 }
 

@@ -1,6 +1,7 @@
 #include "musicformat.h"
 
 #include <mpg123.h>
+#include <stdio.h>
 
 int ReadMusicFormat(const char *path, MusicFormat *format)
 {
@@ -23,4 +24,9 @@ int ReadMusicFormat(const char *path, MusicFormat *format)
     mpg123_close(handle);
     mpg123_delete(handle);
     return found;
+}
+
+void DescribeMusicFormat(const MusicFormat &format, char *text, unsigned size)
+{
+    snprintf(text, size, "%ld Hz %s", format.rate, format.channels == 1 ? "mono" : "stereo");
 }

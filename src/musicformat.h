@@ -12,4 +12,8 @@ struct MusicFormat {
 // path, or 0 when the file cannot be opened or holds no MPEG audio frame.
 int ReadMusicFormat(const char *path, MusicFormat *format);
 
+// Writes "<rate> Hz mono" or "<rate> Hz stereo" into text (at most size
+// bytes, terminated): the one way the show and its checker name a format.
+void DescribeMusicFormat(const MusicFormat &format, char *text, unsigned size);
+
 #endif

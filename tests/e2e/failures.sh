@@ -10,6 +10,48 @@ trip_wire() {
     mkfifo "$E2E_RUN/data/$1" || fail "mkfifo"
 }
 
+# Prints what the content checker, run on the same SDL library as the show,
+# finds in the run's music.
+checker_music() {
+    local -a library=()
+    [ -n "${E2E_SDL_LIBRARY_PATH:-}" ] && library=(LD_LIBRARY_PATH="$E2E_SDL_LIBRARY_PATH")
+    env "${library[@]}" "$SHOWCHECK" "$E2E_RUN/data" 2>/dev/null |
+        sed -n "s|^$E2E_RUN/data/2minute\.mp3: ||p"
+}
+
+# The checker's finding about the music matches $1 (an anchored extended
+# regular expression).
+expect_checker_music() {
+    local found
+    found=$(checker_music)
+    [[ $found =~ ^$1$ ]] || fail "showcheck on the music: '$found' does not match '$1'"
+}
+
+# Plays the show with the disk audio driver writing to $audio for $1
+# seconds, then presses Esc, which ends it.
+play_and_escape() {
+    start_show SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" SDL_DISKAUDIODELAY=186
+    wait_window
+    wait_first_frame
+    sleep "$1"
+    press Escape
+    wait_show_exit 10
+    expect_status 0
+    expect_stdout "d'Oh!"
+}
+
+# The show refuses its music at start-up with the message $1 (an extended
+# regular expression): status 1, nothing played and no scene read after the
+# first.
+expect_music_refused() {
+    trip_wire _i2.3ds
+    start_show SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" SDL_DISKAUDIODELAY=186
+    wait_show_exit 20
+    expect_status 1
+    expect_stdout_re "$1" ""
+    expect_silence "$audio"
+}
+
 case ${1:-} in
 no_music)
     make_data
@@ -37,23 +79,35 @@ music_format)
     expect_stdout "d'Oh!"
     audio=$E2E_DIR/audio.raw
     if [ "$(sdl_library)" = classic ]; then
-        start_show SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" SDL_DISKAUDIODELAY=186
-        wait_window
-        wait_first_frame
-        sleep 3
-        press Escape
-        wait_show_exit 10
-        expect_status 0
+        play_and_escape 3
         expect_sound "$audio" "no converted music"
+        expect_checker_music "warning: 44100 Hz mono: classic SDL 1\.2 resamples it to 22050 Hz stereo .*"
         pass "classic SDL 1.2 plays it"
     fi
-    trip_wire _i2.3ds
-    start_show SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" SDL_DISKAUDIODELAY=186
-    wait_show_exit 20
-    expect_status 1
-    expect_stdout_re \
-        "Couldn't load music : data/2minute\.mp3 is 44100 Hz mono MP3, sdl12-compat 1\.2\.[0-9]+ needs 22050 Hz stereo" ""
-    expect_silence "$audio"
+    version=$(sdl_version)
+    version=${version//./[.]}
+    expect_checker_music "error: 44100 Hz mono: the show on sdl12-compat $version refuses music the mixer would convert, anything but 22050 Hz stereo .*"
+    expect_music_refused \
+        "Couldn't load music : data/2minute\.mp3 is 44100 Hz mono MP3, sdl12-compat $version needs 22050 Hz stereo"
+    pass "sdl12-compat refuses it"
+    ;;
+not_mpeg)
+    # Music named .mp3 that holds no MPEG audio: the mixer loads it as MP3
+    # whatever it holds. Classic SDL 1.2 plays the show without music;
+    # sdl12-compat refuses it like any music it cannot tell is safe.
+    make_data
+    printf 'plain text, not music at all\n' >"$E2E_RUN/data/2minute.mp3"
+    start_xvfb
+    audio=$E2E_DIR/audio.raw
+    if [ "$(sdl_library)" = classic ]; then
+        play_and_escape 2
+        expect_silence "$audio"
+        expect_checker_music "error: it holds no MPEG audio: the show plays no music .*"
+        pass "classic SDL 1.2 plays the show without music"
+    fi
+    expect_checker_music "error: it holds no MPEG audio: .*on sdl12-compat it stops at start-up.*"
+    expect_music_refused \
+        "Couldn't load music : data/2minute\.mp3 holds no MPEG audio, sdl12-compat 1\.2\.[0-9]+ needs 22050 Hz stereo"
     pass "sdl12-compat refuses it"
     ;;
 missing_scene)

@@ -4,7 +4,7 @@
 #
 # Environment (set by CTest): SHOW, MAKETESTDATA, WMCLOSE, CURSORSTATE,
 # XCONFIGURE, PCMLEVELS, WAITCLOSE, FRAMEWATCH, KEYPROBE, SHOWWINDOW,
-# FULLSCREENWM, SDLVERSION: paths of the programs; SHOW_DATA:
+# FULLSCREENWM, SDLVERSION, SHOWCHECK: paths of the programs; SHOW_DATA:
 # the show's generated data; E2E_TMP: where the test directories go (default
 # $TMPDIR or /tmp); E2E_SDL_LIBRARY_PATH: a directory with another
 # libSDL-1.2.so.0 for the show to run on (see sdl_library).
@@ -121,17 +121,22 @@ scene_info() {
 
 # ---- the SDL library ---------------------------------------------------------
 
+# Prints the version of the SDL 1.2 library that the show runs on.
+sdl_version() {
+    if [ ! -s "$E2E_DIR/sdlversion" ]; then
+        LD_LIBRARY_PATH=${E2E_SDL_LIBRARY_PATH:-${LD_LIBRARY_PATH:-}} "$SDLVERSION" >"$E2E_DIR/sdlversion" ||
+            fail "sdlversion failed"
+    fi
+    cat "$E2E_DIR/sdlversion"
+}
+
 # Prints the SDL 1.2 library that the show runs on: "classic" (SDL 1.2
 # itself) or "compat" (sdl12-compat, SDL 1.2 on SDL 2, version 1.2.50 on).
 # The two differ where the tests say so.
 sdl_library() {
     local version
-    if [ ! -s "$E2E_DIR/sdl" ]; then
-        version=$(LD_LIBRARY_PATH=${E2E_SDL_LIBRARY_PATH:-${LD_LIBRARY_PATH:-}} "$SDLVERSION") ||
-            fail "sdlversion failed"
-        [ "${version##*.}" -ge 50 ] && echo compat >"$E2E_DIR/sdl" || echo classic >"$E2E_DIR/sdl"
-    fi
-    cat "$E2E_DIR/sdl"
+    version=$(sdl_version)
+    [ "${version##*.}" -ge 50 ] && echo compat || echo classic
 }
 
 # ---- X server --------------------------------------------------------------

@@ -46,7 +46,9 @@ bool OnSdl12Compat(std::string *version)
 
 std::string Describe(long rate, int channels)
 {
-    return std::to_string(rate) + " Hz " + (channels == 1 ? "mono" : "stereo");
+    char text[48];
+    DescribeMusicFormat(MusicFormat{rate, channels}, text, sizeof text);
+    return text;
 }
 
 // Music the mixer converts to the sound device's format while it plays.
