@@ -4,6 +4,7 @@
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
+#include <SDL/SDL_syswm.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <stdio.h>
@@ -192,6 +193,32 @@ static void StartAudio()
     RefuseMusicThatWouldOverrun();
 }
 
+// Without a window manager, sdl12-compat (SDL 2) gives its window the X input
+// focus when it first maps it, to revert to none: once the window has been
+// unmapped nobody has the focus, and every key is lost even after the window
+// is mapped again. Classic SDL 1.2 leaves the focus with the pointer, the X
+// server's default. Focus that nobody has goes back to the pointer, so that
+// keys reach the window under it on both libraries.
+static void ReturnLostFocusToPointer()
+{
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11)
+        return;
+    info.info.x11.lock_func();
+    Display *display = info.info.x11.display;
+    Window focus = None;
+    int revertTo = 0;
+    XGetInputFocus(display, &focus, &revertTo);
+    if (focus == None) {
+        XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
+        XFlush(display);
+    }
+    info.info.x11.unlock_func();
+#endif
+}
+
 // Runs until a window-close request or the end of the show. Frames are drawn
 // only while the window is active; the show clock runs on regardless.
 static void RunLoop()
@@ -204,6 +231,8 @@ static void RunLoop()
             switch (event.type) {
             case SDL_ACTIVEEVENT:
                 active = event.active.gain ? 1 : 0;
+                if (active)
+                    ReturnLostFocusToPointer();
                 break;
             case SDL_KEYDOWN:
                 HandleKeyPress(&event.key.keysym);
