@@ -7,7 +7,8 @@
 # FULLSCREENWM, SDLVERSION, SHOWCHECK: paths of the programs; SHOW_DATA:
 # the show's generated data; E2E_TMP: where the test directories go (default
 # $TMPDIR or /tmp); E2E_SDL_LIBRARY_PATH: a directory with another
-# libSDL-1.2.so.0 for the show to run on (see sdl_library).
+# libSDL-1.2.so.0 for the show to run on (see sdl_library); E2E_EXIT_MS: how
+# long the show may take from its last frame until its window closes.
 # Every wait is bounded; a watchdog ends the test (and the trap cleans up the
 # show and Xvfb) before CTest's own timeout would. A passing test has also
 # checked that the show left nothing behind (see expect_nothing_left).

@@ -45,10 +45,10 @@ left_alone)
     # at full-screen size under load). Each picture's scene slot bounds d
     # further:
     # one d must fit every picture and the end at 120000, give or take the
-    # last frame and the exit (up to 200 ms under the sanitizers), during
+    # last frame and the exit (E2E_EXIT_MS), during
     # which the last scene stays on the screen.
     "$MAKETESTDATA" --list >"$E2E_DIR/scenes"
-    awk -v tol=40 -v alive=$last_alive_ms -v end=$end_ms -v first=$first_ms -v render=$(( 2000 * SPEED )) -v quitms=$(( 200 * SPEED )) \
+    awk -v tol=40 -v alive=$last_alive_ms -v end=$end_ms -v first=$first_ms -v render=$(( 2000 * SPEED )) -v quitms=$(( ${E2E_EXIT_MS:-200} * SPEED )) \
         -v age=$(( 200 * SPEED )) '
         function abs(x) { return x < 0 ? -x : x }
         function near(i, r, g, b) {
