@@ -50,8 +50,10 @@ bench-capture: build
 sheet: build
 	bash tools/sheet/sheet.sh $(BUILD) sheet/sheet.png
 
-# Fuzzes scene loading and drawing: make fuzz FUZZ_SECONDS=600 FUZZ_JOBS=2
+# Fuzzes scene loading and drawing (FUZZ_TARGET=lib3ds_fuzz: the chunk walk
+# against lib3ds alone, fast): make fuzz FUZZ_SECONDS=600 FUZZ_JOBS=2
+FUZZ_TARGET ?= scene_fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 1
 fuzz: build
-	FUZZ_JOBS=$(FUZZ_JOBS) bash tests/fuzz/run.sh $(FUZZ_SECONDS) $(BUILD)/fuzz $(BUILD)/tests/fuzz/robust_fuzzseeds
+	FUZZ_JOBS=$(FUZZ_JOBS) bash tests/fuzz/run.sh $(FUZZ_TARGET) $(FUZZ_SECONDS) $(BUILD)/fuzz/$(FUZZ_TARGET) $(BUILD)/tests/fuzz/robust_fuzzseeds

@@ -13,7 +13,7 @@
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv);
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
-extern int sceneFuzzPlayed;
+extern int fuzzInputsThrough;
 
 namespace {
 
@@ -71,6 +71,6 @@ int main(int argc, char **argv)
         fprintf(stderr, "%s\n", files[i].c_str());
         LLVMFuzzerTestOneInput(inputs[i].data(), inputs[i].size());
     }
-    printf("%zu inputs replayed, %d played through\n", files.size(), sceneFuzzPlayed);
-    return size_t(sceneFuzzPlayed) >= mustPlay ? 0 : 1;
+    printf("%zu inputs replayed, %d played through\n", files.size(), fuzzInputsThrough);
+    return size_t(fuzzInputsThrough) >= mustPlay ? 0 : 1;
 }

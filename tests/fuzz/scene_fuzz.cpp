@@ -27,7 +27,7 @@
 #include "texturemanager.h"
 
 // Inputs that played through every picture without ending the process.
-int sceneFuzzPlayed = 0;
+int fuzzInputsThrough = 0;
 
 namespace {
 
@@ -116,7 +116,7 @@ void Play(const std::vector<unsigned char> &bytes)
         for (int ms : {0, 250, 1234, 119999})
             scene->Play(ms);
         glFinish();
-        sceneFuzzPlayed++;
+        fuzzInputsThrough++;
     } catch (const QuitCalled &) {
     }
     if (scene->file)

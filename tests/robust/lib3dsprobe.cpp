@@ -69,24 +69,35 @@ enum { ChildLoaded = 0, ChildFailed = 70, ChildPastEnd = 71 };
 
 int LoadHere(const Bytes &input)
 {
+    bool pastEnd = false;
+    Lib3dsFile *file = ReadFromMemory(input, &pastEnd);
+    if (file) {
+        // The frames the show evaluates: ms / 100 for ms from 0 on.
+        for (float frame : {0.0f, 2.5f, 10.0f, 99.99f, 1200.0f})
+            lib3ds_file_eval(file, frame);
+        lib3ds_file_free(file);
+    }
+    if (pastEnd)
+        return ChildPastEnd;
+    return file ? ChildLoaded : ChildFailed;
+}
+
+} // namespace
+
+Lib3dsFile *ReadFromMemory(const Bytes &input, bool *readPastEnd)
+{
     Bytes bytes(input);
     Stream stream{&bytes, 0, false};
     Lib3dsIo *io = lib3ds_io_new(&stream, StreamError, StreamSeek, StreamTell, StreamRead, StreamWrite);
     Lib3dsFile *file = lib3ds_file_new();
     const bool loaded = lib3ds_file_read(file, io);
     lib3ds_io_free(io);
-    if (loaded) {
-        // The frames the show evaluates: ms / 100 for ms from 0 on.
-        for (float frame : {0.0f, 2.5f, 10.0f, 99.99f, 1200.0f})
-            lib3ds_file_eval(file, frame);
-    }
+    *readPastEnd = stream.pastEnd;
+    if (loaded)
+        return file;
     lib3ds_file_free(file);
-    if (stream.pastEnd)
-        return ChildPastEnd;
-    return loaded ? ChildLoaded : ChildFailed;
+    return NULL;
 }
-
-} // namespace
 
 const char *Describe(LoadOutcome outcome)
 {

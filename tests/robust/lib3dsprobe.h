@@ -22,6 +22,11 @@ enum class LoadOutcome {
 const char *Describe(LoadOutcome outcome);
 inline std::ostream &operator<<(std::ostream &out, LoadOutcome outcome) { return out << Describe(outcome); }
 
+// lib3ds's reading of bytes through a memory stream: the file, or null when
+// the library refuses them. *readPastEnd tells whether it asked for bytes
+// beyond the last (and went on with what it had).
+Lib3dsFile *ReadFromMemory(const Bytes &bytes, bool *readPastEnd);
+
 // Loads bytes with lib3ds through a memory stream in a child process (lib3ds
 // keeps global state that failed loads corrupt, and may crash), evaluates the
 // animation at a few frames and frees it.
