@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "fuzzthrough.h"
+
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv);
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
-extern int fuzzInputsThrough;
 
 namespace {
 

@@ -25,7 +25,7 @@ root=$(cd "$here/../.." && pwd)
 mkdir -p "$work/corpus" "$work/seeds" "$here/regressions"
 work=$(cd "$work" && pwd)
 
-includes=(-I"$root/src/scenecheck" -I"$root/tests/robust")
+includes=(-I"$here" -I"$root/src/scenecheck" -I"$root/tests/robust")
 sources=("$here/$target.cpp" "$root"/src/scenecheck/*.cpp "$root/tests/robust/lib3dsprobe.cpp")
 headers=("$root"/src/scenecheck/*.h "$root"/tests/robust/*.h)
 packages=()
@@ -75,7 +75,7 @@ if [ -n "${LIB3DS_SOURCE:-}" ]; then
 fi
 stale=0
 [ -x "$binary" ] || stale=1
-for s in "${sources[@]}" "${headers[@]}" "$0"; do
+for s in "${sources[@]}" "${headers[@]}" "$here"/*.h "$0"; do
   [ "$s" -nt "$binary" ] && stale=1
 done
 if [ "$stale" = 1 ]; then

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzzthrough.h"
 #include "headless.h"
 #include "lib3dsprobe.h"
 #include "load3ds.h"
@@ -26,7 +27,6 @@
 #include "scenecheck.h"
 #include "texturemanager.h"
 
-// Inputs that played through every picture without ending the process.
 int fuzzInputsThrough = 0;
 
 namespace {
@@ -134,6 +134,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     if (!mkdtemp(workDir) || chdir(workDir) != 0 || mkdir("data", 0755) != 0)
         abort();
     atexit(RemoveWorkDir);
+    PrintInputsThroughAtExit("scene_fuzz", "played through every picture");
     WriteImages();
     LinkShowImages();
     headless::SetQuitHandler(ThrowOnQuit);
