@@ -48,29 +48,32 @@ template <size_t N> void MustEnd(const char (&name)[N], const char *field)
     }
 }
 
-// The show compares these names with strcmp right after loading.
-void CheckNames(const Lib3dsFile *file, const Lib3dsNode *node)
+void CheckNodeNames(const Lib3dsNode *node)
 {
-    if (node == file->nodes) {
-        for (const Lib3dsMaterial *m = file->materials; m; m = m->next) {
-            MustEnd(m->name, "material");
-            MustEnd(m->texture1_map.name, "texture map");
-            MustEnd(m->reflection_map.name, "reflection map");
-        }
-        for (const Lib3dsMesh *mesh = file->meshes; mesh; mesh = mesh->next) {
-            MustEnd(mesh->name, "mesh");
-            for (Lib3dsDword i = 0; mesh->faceL && i < mesh->faces; i++)
-                MustEnd(mesh->faceL[i].material, "face material");
-        }
-        for (const Lib3dsCamera *c = file->cameras; c; c = c->next)
-            MustEnd(c->name, "camera");
-        for (const Lib3dsLight *l = file->lights; l; l = l->next)
-            MustEnd(l->name, "light");
-    }
     for (; node; node = node->next) {
         MustEnd(node->name, "node");
-        CheckNames(file, node->childs);
+        CheckNodeNames(node->childs);
     }
+}
+
+// The show compares these names with strcmp right after loading.
+void CheckNames(const Lib3dsFile *file)
+{
+    for (const Lib3dsMaterial *m = file->materials; m; m = m->next) {
+        MustEnd(m->name, "material");
+        MustEnd(m->texture1_map.name, "texture map");
+        MustEnd(m->reflection_map.name, "reflection map");
+    }
+    for (const Lib3dsMesh *mesh = file->meshes; mesh; mesh = mesh->next) {
+        MustEnd(mesh->name, "mesh");
+        for (Lib3dsDword i = 0; mesh->faceL && i < mesh->faces; i++)
+            MustEnd(mesh->faceL[i].material, "face material");
+    }
+    for (const Lib3dsCamera *c = file->cameras; c; c = c->next)
+        MustEnd(c->name, "camera");
+    for (const Lib3dsLight *l = file->lights; l; l = l->next)
+        MustEnd(l->name, "light");
+    CheckNodeNames(file->nodes);
 }
 
 // What drawing a node asks of the library: its mesh, the mesh's inverse
@@ -113,7 +116,7 @@ std::vector<float> Frames(const Lib3dsFile *file)
 // What the show's loader asks of the library after loading, without GL.
 void Exercise(Lib3dsFile *file)
 {
-    CheckNames(file, file->nodes);
+    CheckNames(file);
     lib3ds_file_eval(file, 0.0f);
     // Any camera can be chosen; the target's name is fixed.
     std::vector<std::pair<Lib3dsNode *, Lib3dsNode *>> views;
