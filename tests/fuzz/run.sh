@@ -11,9 +11,11 @@
 # from then on.
 #
 # LIB3DS_SOURCE=DIR (lib3ds 1.3.0's source tree, e.g. from apt-get source
-# lib3ds) builds lib3ds from it with ASan and coverage instead of linking the
-# system's: the fuzzer then sees the library's own branches and its reads and
-# writes past its arrays, not only its crashes.
+# lib3ds) builds lib3ds from it with ASan, UBSan and coverage instead of
+# linking the system's: the fuzzer then sees the library's own branches and
+# its reads and writes past its arrays, not only its crashes. (Debian's build
+# carries a security fix the upstream source lacks: replay what this finds
+# against the system's library.)
 set -euo pipefail
 
 target=${1:?target: scene_fuzz or lib3ds_fuzz}
@@ -62,13 +64,12 @@ esac
 binary="$work/$target"
 lib3ds=(-l3ds)
 if [ -n "${LIB3DS_SOURCE:-}" ]; then
-  # Only ASan there: the library's own undefined arithmetic is Debian's too,
-  # and what matters of it is what it does to memory.
   mkdir -p "$work/lib3ds"
   for c in "$LIB3DS_SOURCE"/lib3ds/*.c; do
     o="$work/lib3ds/$(basename "$c" .c).o"
-    [ "$o" -nt "$c" ] || clang -g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address \
-      -I"$LIB3DS_SOURCE" -c "$c" -o "$o"
+    [ "$o" -nt "$c" ] && [ "$o" -nt "$0" ] && continue
+    clang -g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined \
+      -fno-sanitize-recover=all -w -I"$LIB3DS_SOURCE" -c "$c" -o "$o"
   done
   lib3ds=("$work"/lib3ds/*.o -lm)
   binary="$work/$target-lib3ds"
