@@ -2,7 +2,7 @@
 // lib3ds from memory and put through what the show asks of the library
 // (lookups by name, the camera's view, the meshes' matrices, evaluation over
 // the slot and the tracks' wrap-round), with no crash, hang, leak or
-// sanitizer report. No images, no GL: hundreds of times faster than
+// sanitizer report. No images, no GL: many times as fast as
 // scene_fuzz, which draws. Built as a libFuzzer target by run.sh, and as a
 // replay program by CMake.
 //
