@@ -71,7 +71,8 @@ int LoadHere(const Bytes &input)
 {
     bool pastEnd = false;
     Lib3dsFile *file = ReadFromMemory(input, &pastEnd);
-    if (file) {
+    const bool loaded = file != NULL;
+    if (loaded) {
         // The frames the show evaluates: ms / 100 for ms from 0 on.
         for (float frame : {0.0f, 2.5f, 10.0f, 99.99f, 1200.0f})
             lib3ds_file_eval(file, frame);
@@ -79,7 +80,7 @@ int LoadHere(const Bytes &input)
     }
     if (pastEnd)
         return ChildPastEnd;
-    return file ? ChildLoaded : ChildFailed;
+    return loaded ? ChildLoaded : ChildFailed;
 }
 
 } // namespace
