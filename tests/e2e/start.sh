@@ -34,7 +34,7 @@ music)
     start_xvfb
     audio=$E2E_DIR/audio.raw
     # end.png is the last file loaded.
-    "$WAITCLOSE" "$E2E_RUN/data/end.png" 40 >"$E2E_DIR/watch" &
+    "$WAITCLOSE" "$E2E_RUN/data/end.png" 40 "$audio" >"$E2E_DIR/watch" &
     watcher=$!
     HELPER_PIDS+=("$watcher")
     for i in $(seq 50); do
@@ -46,7 +46,8 @@ music)
     wait "$watcher" || fail "the show never read data/end.png"
     # The disk driver writes in real time from the moment the device opens,
     # so the file's length tells the time.
-    loaded_bytes=$(stat -c %s "$audio" 2>/dev/null) || fail "no audio output file"
+    loaded_bytes=$(awk '$1 == "size" { print $2 }' "$E2E_DIR/watch")
+    [ -n "$loaded_bytes" ] || fail "no audio output file when the last image was read"
     wait_window
     wait_first_frame 60
     frame_bytes=$(stat -c %s "$audio")
