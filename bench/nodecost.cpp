@@ -66,8 +66,7 @@ void CollectDrawn(Lib3dsFile *file, Lib3dsNode *node, std::vector<Lib3dsNode *> 
 
 Lib3dsMaterial *FirstMaterial(Lib3dsFile *file, Lib3dsMesh *mesh)
 {
-    if (!mesh->faces || !mesh->faceL[0].material[0])
-        return NULL;
+    if (!mesh->faces || !mesh->faceL[0].material[0]) return NULL;
     return lib3ds_file_material_by_name(file, mesh->faceL[0].material);
 }
 
@@ -96,8 +95,7 @@ std::vector<Group> Groups(const char *scene)
         g.nodes.push_back(node->name);
     }
     std::vector<Group> groups;
-    for (const std::string &name : order)
-        groups.push_back(byMaterial[name]);
+    for (const std::string &name : order) groups.push_back(byMaterial[name]);
     return groups;
 }
 
@@ -112,7 +110,8 @@ Cost Measure(const char *scene, const Group *hidden, int frames, GLuint query)
         std::vector<Lib3dsNode *> drawn;
         CollectDrawn(load.file, load.file->nodes, &drawn);
         for (Lib3dsNode *node : drawn)
-            if (std::find(hidden->nodes.begin(), hidden->nodes.end(), node->name) != hidden->nodes.end())
+            if (std::find(hidden->nodes.begin(), hidden->nodes.end(), node->name) !=
+                hidden->nodes.end())
                 strcpy(node->name, "$$$DUMMY");
     }
     const int lastMs = std::max(1, int(load.file->frames)) * 100;
@@ -209,10 +208,8 @@ int main(int argc, char **argv)
     for (size_t g = 0; g < groups.size(); g++) {
         const Group &group = groups[g];
         std::string nodes;
-        for (const std::string &n : group.nodes)
-            nodes += (nodes.empty() ? "" : " ") + n;
-        if (nodes.size() > 40)
-            nodes = nodes.substr(0, 37) + "...";
+        for (const std::string &n : group.nodes) nodes += (nodes.empty() ? "" : " ") + n;
+        if (nodes.size() > 40) nodes = nodes.substr(0, 37) + "...";
         printf("%-14.14s %-17.17s %3s %6u %7.3f %7.2f  %s\n", group.material.c_str(),
                group.image.c_str(), group.additive ? "yes" : "", group.faces, fragments[g] / screen,
                Median(saved[g]), nodes.c_str());

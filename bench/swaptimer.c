@@ -18,8 +18,7 @@ static Uint32 jumpMs;
 static Uint32 RealTicks(void)
 {
     static Uint32 (*realTicks)(void);
-    if (!realTicks)
-        realTicks = (Uint32 (*)(void))dlsym(RTLD_NEXT, "SDL_GetTicks");
+    if (!realTicks) realTicks = (Uint32(*)(void))dlsym(RTLD_NEXT, "SDL_GetTicks");
     return realTicks();
 }
 
@@ -31,8 +30,7 @@ Uint32 SDL_GetTicks(void)
 void SDL_GL_SwapBuffers(void)
 {
     static void (*realSwap)(void);
-    if (!realSwap)
-        realSwap = (void (*)(void))dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers");
+    if (!realSwap) realSwap = (void (*)(void))dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers");
     if (!logFile) {
         const char *path = getenv("SWAPTIMER_LOG");
         logFile = fopen(path ? path : "swaps.log", "w");

@@ -2,6 +2,12 @@
 
 Effect::~Effect() {}
 
-int Effect::Do(int, int) { return 1; }
+int Effect::Do(int, int)
+{
+    return 1;
+}
 
-int Effect::Init() { return 1; }
+int Effect::Init()
+{
+    return 1;
+}

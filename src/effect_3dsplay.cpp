@@ -28,8 +28,7 @@ Effect_3DSPlay::Effect_3DSPlay() : scenes(), sceneCount(0) {}
 
 Effect_3DSPlay::~Effect_3DSPlay()
 {
-    for (Load3ds *scene : scenes)
-        delete scene;
+    for (Load3ds *scene : scenes) delete scene;
 }
 
 int Effect_3DSPlay::Init()
@@ -52,12 +51,10 @@ int Effect_3DSPlay::Do(int showMs, int)
     int k = 0;
     int slotStart = 0;
     for (int j = 0; j < sceneCount; j++) {
-        if (showMs - slotStart < sceneDurations[j])
-            break;
+        if (showMs - slotStart < sceneDurations[j]) break;
         slotStart += sceneDurations[j];
         k++;
     }
-    if (scenes[k])
-        scenes[k]->Play(showMs - slotStart);
+    if (scenes[k]) scenes[k]->Play(showMs - slotStart);
     return 1;
 }

@@ -6,14 +6,12 @@ EffectsManager::EffectsManager(int duration) : effectCount(0), duration(duration
 
 EffectsManager::~EffectsManager()
 {
-    for (int i = 0; i < effectCount; i++)
-        delete effects[i];
+    for (int i = 0; i < effectCount; i++) delete effects[i];
 }
 
 int EffectsManager::AddEffect(Effect *effect, int start, int end)
 {
-    if (effectCount == MaxEffects)
-        return 0;
+    if (effectCount == MaxEffects) return 0;
     effects[effectCount] = effect;
     effectStarts[effectCount] = start;
     effectEnds[effectCount] = end;
@@ -27,8 +25,7 @@ int EffectsManager::AddEffect(Effect *effect, int start, int end)
 int EffectsManager::Do(int ticks)
 {
     int showMs = ticks - startTime;
-    if (showMs > duration)
-        return 0;
+    if (showMs > duration) return 0;
     for (int i = 0; i < effectCount; i++) {
         if (effectStarts[i] <= showMs && showMs < effectEnds[i])
             effects[i]->Do(showMs, effectStarts[i]);

@@ -9,12 +9,12 @@ class EffectsManager {
 public:
     enum { MaxEffects = 100 };
 
-    int startTime;                  // tick count at show-clock 0; set by the owner
+    int startTime;  // tick count at show-clock 0; set by the owner
     int effectCount;
-    int duration;                   // show length, ms
-    Effect *effects[MaxEffects];    // owned
+    int duration;                 // show length, ms
+    Effect *effects[MaxEffects];  // owned
     int effectStarts[MaxEffects];
-    int effectEnds[MaxEffects];     // exclusive
+    int effectEnds[MaxEffects];  // exclusive
 
     explicit EffectsManager(int duration);
     // Deletes every held effect, in index order.

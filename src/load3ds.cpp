@@ -16,8 +16,8 @@
 
 namespace {
 
-const float Aspect = 1.333f;          // whatever the window's shape
-const int SceneLights = 7;            // GL_LIGHT1 .. GL_LIGHT7
+const float Aspect = 1.333f;  // whatever the window's shape
+const int SceneLights = 7;    // GL_LIGHT1 .. GL_LIGHT7
 const char DummyName[] = "$$$DUMMY";
 
 const GLfloat FaceAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
@@ -26,7 +26,10 @@ const GLfloat FaceSpecular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
 // Given under the -90 degree turn alone: a light shining along the line of sight.
 const GLfloat HeadLight[4] = {0.0f, -1.0f, 0.0f, 0.0f};
 
-template <size_t N> void Terminate(char (&name)[N]) { name[N - 1] = '\0'; }
+template <size_t N> void Terminate(char (&name)[N])
+{
+    name[N - 1] = '\0';
+}
 
 void TerminateNodeNames(Lib3dsNode *node)
 {
@@ -50,10 +53,8 @@ void TerminateNames(Lib3dsFile *file)
         for (Lib3dsDword i = 0; mesh->faceL && i < mesh->faces; i++)
             Terminate(mesh->faceL[i].material);
     }
-    for (Lib3dsCamera *c = file->cameras; c; c = c->next)
-        Terminate(c->name);
-    for (Lib3dsLight *l = file->lights; l; l = l->next)
-        Terminate(l->name);
+    for (Lib3dsCamera *c = file->cameras; c; c = c->next) Terminate(c->name);
+    for (Lib3dsLight *l = file->lights; l; l = l->next) Terminate(l->name);
     TerminateNodeNames(file->nodes);
 }
 
@@ -64,7 +65,7 @@ void TerminateNames(Lib3dsFile *file)
     Quit(1, message);
 }
 
-} // namespace
+}  // namespace
 
 const char Load3ds::TargetNodeName[] = "Camera01";
 
@@ -76,24 +77,19 @@ Load3ds::Load3ds() : file(NULL), cameraName(NULL), blending(0)
 
 Load3ds::~Load3ds()
 {
-    if (file)
-        lib3ds_file_free(file);
+    if (file) lib3ds_file_free(file);
 }
 
 int Load3ds::Open(const char *name)
 {
     const int length = snprintf(fileName, sizeof fileName, "data/%s", name);
     // A cut path would name another file.
-    if (length < 0 || size_t(length) >= sizeof fileName)
-        CannotLoad(fileName);
-    if (!Check3dsFile(fileName, NULL, 0))
-        CannotLoad(fileName);
+    if (length < 0 || size_t(length) >= sizeof fileName) CannotLoad(fileName);
+    if (!Check3dsFile(fileName, NULL, 0)) CannotLoad(fileName);
     file = lib3ds_file_load(fileName);
-    if (!file)
-        CannotLoad(fileName);
+    if (!file) CannotLoad(fileName);
     TerminateNames(file);
-    if (!file->cameras)
-        Quit(1, "Load3ds error : no camera");
+    if (!file->cameras) Quit(1, "Load3ds error : no camera");
     cameraName = file->cameras->name;
     strcpy(targetName, TargetNodeName);
     LoadMaterials();
@@ -104,10 +100,8 @@ int Load3ds::Open(const char *name)
 int Load3ds::SelectCamera(int index)
 {
     Lib3dsCamera *camera = file ? file->cameras : NULL;
-    for (int i = 0; camera && i < index; i++)
-        camera = camera->next;
-    if (!camera)
-        return 0;
+    for (int i = 0; camera && i < index; i++) camera = camera->next;
+    if (!camera) return 0;
     cameraName = camera->name;
     return 1;
 }
@@ -125,14 +119,11 @@ int Load3ds::LoadMaterials()
 
 int Load3ds::Play(int ms)
 {
-    if (!file)
-        Quit(1, "load3ds : No file loaded");
+    if (!file) Quit(1, "load3ds : No file loaded");
     Lib3dsNode *camera = lib3ds_file_node_by_name(file, cameraName, LIB3DS_CAMERA_NODE);
     Lib3dsNode *target = lib3ds_file_node_by_name(file, targetName, LIB3DS_TARGET_NODE);
-    if (!camera)
-        Quit(1, "load3ds : No camera");
-    if (!target)
-        Quit(1, "load3ds : No target");
+    if (!camera) Quit(1, "load3ds : No camera");
+    if (!target) Quit(1, "load3ds : No target");
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -145,12 +136,14 @@ int Load3ds::Play(int ms)
     glLightfv(GL_LIGHT0, GL_POSITION, HeadLight);
 
     Lib3dsMatrix view;
-    lib3ds_matrix_camera(view, camera->data.camera.pos, target->data.target.pos, camera->data.camera.roll);
+    lib3ds_matrix_camera(view, camera->data.camera.pos, target->data.target.pos,
+                         camera->data.camera.roll);
     glMultMatrixf(&view[0][0]);
 
     int i = 0;
     for (Lib3dsLight *light = file->lights; light && i < SceneLights; light = light->next, i++) {
-        const GLfloat direction[4] = {light->position[0], light->position[1], light->position[2], 0.0f};
+        const GLfloat direction[4] = {light->position[0], light->position[1], light->position[2],
+                                      0.0f};
         glLightfv(GL_LIGHT1 + i, GL_POSITION, direction);
     }
 
@@ -160,8 +153,7 @@ int Load3ds::Play(int ms)
     glEnable(GL_DEPTH_TEST);
     blending = 0;
 
-    for (Lib3dsNode *node = file->nodes; node; node = node->next)
-        RenderNode(node);
+    for (Lib3dsNode *node = file->nodes; node; node = node->next) RenderNode(node);
 
     // Evaluated after drawing, so this picture shows the previous call's frame
     // (frame 0 from Open for the first picture).
@@ -172,15 +164,12 @@ int Load3ds::Play(int ms)
 int Load3ds::RenderNode(Lib3dsNode *node)
 {
     // Node matrices are world transforms already: children need no parent matrix.
-    for (Lib3dsNode *child = node->childs; child; child = child->next)
-        RenderNode(child);
-    if (node->type != LIB3DS_OBJECT_NODE || strcmp(node->name, DummyName) == 0)
-        return 1;
+    for (Lib3dsNode *child = node->childs; child; child = child->next) RenderNode(child);
+    if (node->type != LIB3DS_OBJECT_NODE || strcmp(node->name, DummyName) == 0) return 1;
 
     if (!node->user.d) {
         Lib3dsMesh *mesh = lib3ds_file_mesh_by_name(file, node->name);
-        if (!mesh)
-            return 0;
+        if (!mesh) return 0;
         node->user.d = glGenLists(1);
         if (!node->user.d)
             return 1;  // no list name to be had: skipped now, tried again next picture
@@ -224,8 +213,7 @@ void Load3ds::RecordFace(Lib3dsMesh *mesh, unsigned faceIndex, Lib3dsMaterial **
                          int *boundSlot, int *reflective)
 {
     Lib3dsFace &face = mesh->faceL[faceIndex];
-    if (face.material[0])
-        *material = lib3ds_file_material_by_name(file, face.material);
+    if (face.material[0]) *material = lib3ds_file_material_by_name(file, face.material);
     const Lib3dsMaterial *m = *material;
 
     glMaterialfv(GL_FRONT, GL_AMBIENT, FaceAmbient);

@@ -47,8 +47,8 @@ public:
 
 private:
     void CompileMesh(Lib3dsMesh *mesh);
-    void RecordFace(Lib3dsMesh *mesh, unsigned faceIndex, Lib3dsMaterial **material,
-                    int *boundSlot, int *reflective);
+    void RecordFace(Lib3dsMesh *mesh, unsigned faceIndex, Lib3dsMaterial **material, int *boundSlot,
+                    int *reflective);
 };
 
 #endif

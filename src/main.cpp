@@ -46,29 +46,24 @@ void Quit(int status, const char *message)
         Mix_FreeMusic(music);
         music = NULL;
     }
-    if (audioOpened)
-        Mix_CloseAudio();
+    if (audioOpened) Mix_CloseAudio();
     SDL_Quit();
     // The GL context is gone by now: the managers only release their tables.
-    if (effectsManager)
-        delete effectsManager;
-    if (textureManager)
-        delete textureManager;
+    if (effectsManager) delete effectsManager;
+    if (textureManager) delete textureManager;
     exit(status);
 }
 
 int SetVideoMode(int width, int height, int bpp, int flags)
 {
     surface = SDL_SetVideoMode(width, height, bpp, (Uint32)flags);
-    if (!surface)
-        QuitWithSdlError("Video mode set failed : ");
+    if (!surface) QuitWithSdlError("Video mode set failed : ");
     return 1;
 }
 
 int ResizeWindow(int width, int height)
 {
-    if (height == 0)
-        height = 1;
+    if (height == 0) height = 1;
     GLfloat aspect = (GLfloat)width / (GLfloat)height;
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
@@ -95,8 +90,7 @@ static void SetMode(int width, int height)
 void HandleKeyPress(SDL_keysym *keysym)
 {
     switch (keysym->sym) {
-    case SDLK_ESCAPE:
-        Quit(0, "d'Oh!");
+    case SDLK_ESCAPE: Quit(0, "d'Oh!");
     case SDLK_f:
         // Takes effect at the next mode set if the window system cannot toggle.
         SDL_WM_ToggleFullScreen(surface);
@@ -104,40 +98,27 @@ void HandleKeyPress(SDL_keysym *keysym)
         videoFlags ^= SDL_FULLSCREEN;
         SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
         break;
-    case SDLK_F1:
-        SetMode(640, 480);
-        break;
-    case SDLK_F2:
-        SetMode(800, 600);
-        break;
-    case SDLK_F3:
-        SetMode(1024, 768);
-        break;
-    default:
-        break;
+    case SDLK_F1: SetMode(640, 480); break;
+    case SDLK_F2: SetMode(800, 600); break;
+    case SDLK_F3: SetMode(1024, 768); break;
+    default: break;
     }
 }
 
 static void StartVideo()
 {
-    if (SDL_Init(SDL_INIT_VIDEO) < 0)
-        QuitWithSdlError("Video initialization failed: ");
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) QuitWithSdlError("Video initialization failed: ");
     const SDL_VideoInfo *videoInfo = SDL_GetVideoInfo();
-    if (!videoInfo)
-        QuitWithSdlError("Video query failed: ");
+    if (!videoInfo) QuitWithSdlError("Video query failed: ");
 
     videoFlags = SDL_OPENGL | SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_RESIZABLE | SDL_HWPALETTE;
-    if (fullScreen)
-        videoFlags |= SDL_FULLSCREEN;
-    if (videoInfo->blit_hw)
-        videoFlags |= SDL_HWACCEL;
+    if (fullScreen) videoFlags |= SDL_FULLSCREEN;
+    if (videoInfo->blit_hw) videoFlags |= SDL_HWACCEL;
 
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SetVideoMode(screenWidth, screenHeight, 16, (int)videoFlags);
-    if (fullScreen)
-        SDL_ShowCursor(SDL_DISABLE);
-    if (SDL_EnableKeyRepeat(100, 30) != 0)
-        QuitWithSdlError("Setting keyboard repeat failed: ");
+    if (fullScreen) SDL_ShowCursor(SDL_DISABLE);
+    if (SDL_EnableKeyRepeat(100, 30) != 0) QuitWithSdlError("Setting keyboard repeat failed: ");
 }
 
 // On sdl12-compat, SDL_mixer's MP3 decoder converts music that is not in the
@@ -147,19 +128,16 @@ static void StartVideo()
 static void RefuseMusicThatWouldOverrun()
 {
     const SDL_version *sdl = SDL_Linked_Version();
-    if (SDL_VERSIONNUM(sdl->major, sdl->minor, sdl->patch) < SDL_VERSIONNUM(1, 2, 50))
-        return;
+    if (SDL_VERSIONNUM(sdl->major, sdl->minor, sdl->patch) < SDL_VERSIONNUM(1, 2, 50)) return;
     Mix_MusicType type = Mix_GetMusicType(music);
-    if (type != MUS_MP3 && type != MUS_MP3_MAD)
-        return;
+    if (type != MUS_MP3 && type != MUS_MP3_MAD) return;
     int rate = 0, channels = 0;
     Uint16 sampleFormat = 0;
     Mix_QuerySpec(&rate, &sampleFormat, &channels);
     MusicFormat format;
     char found[64] = "holds no MPEG audio";
     if (ReadMusicFormat(musicFileName, &format)) {
-        if (format.rate == rate && format.channels == channels)
-            return;
+        if (format.rate == rate && format.channels == channels) return;
         char described[48];
         DescribeMusicFormat(format, described, sizeof described);
         snprintf(found, sizeof found, "is %s MP3", described);
@@ -168,15 +146,15 @@ static void RefuseMusicThatWouldOverrun()
     char needed[48];
     DescribeMusicFormat(device, needed, sizeof needed);
     char message[MessageSize];
-    snprintf(message, sizeof message, "Couldn't load music : %s %s, sdl12-compat %d.%d.%d needs %s\n",
-             musicFileName, found, sdl->major, sdl->minor, sdl->patch, needed);
+    snprintf(message, sizeof message,
+             "Couldn't load music : %s %s, sdl12-compat %d.%d.%d needs %s\n", musicFileName, found,
+             sdl->major, sdl->minor, sdl->patch, needed);
     Quit(1, message);
 }
 
 static void StartAudio()
 {
-    if (SDL_Init(SDL_INIT_AUDIO) < 0)
-        QuitWithSdlError("Audio initialisation failed : ");
+    if (SDL_Init(SDL_INIT_AUDIO) < 0) QuitWithSdlError("Audio initialisation failed : ");
     if (Mix_OpenAudio(showplan::MusicRateHz, AUDIO_S16LSB, showplan::MusicChannels, 4096) < 0)
         QuitWithSdlError("Couldn't open audio: ");
     audioOpened = 1;
@@ -204,8 +182,7 @@ static void ReturnLostFocusToPointer()
 #if defined(SDL_VIDEO_DRIVER_X11)
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11)
-        return;
+    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11) return;
     info.info.x11.lock_func();
     Display *display = info.info.x11.display;
     Window focus = None;
@@ -231,25 +208,16 @@ static void RunLoop()
             switch (event.type) {
             case SDL_ACTIVEEVENT:
                 active = event.active.gain ? 1 : 0;
-                if (active)
-                    ReturnLostFocusToPointer();
+                if (active) ReturnLostFocusToPointer();
                 break;
-            case SDL_KEYDOWN:
-                HandleKeyPress(&event.key.keysym);
-                break;
-            case SDL_QUIT:
-                done = 1;
-                break;
-            case SDL_VIDEORESIZE:
-                SetMode(event.resize.w, event.resize.h);
-                break;
-            default:
-                break;
+            case SDL_KEYDOWN: HandleKeyPress(&event.key.keysym); break;
+            case SDL_QUIT: done = 1; break;
+            case SDL_VIDEORESIZE: SetMode(event.resize.w, event.resize.h); break;
+            default: break;
             }
         }
         if (active) {
-            if (effectsManager->Do((int)SDL_GetTicks()) == 0)
-                done = 1;
+            if (effectsManager->Do((int)SDL_GetTicks()) == 0) done = 1;
             SDL_GL_SwapBuffers();
         }
     }

@@ -7,8 +7,7 @@ int ReadMusicFormat(const char *path, MusicFormat *format)
 {
     int error = MPG123_OK;
     mpg123_handle *handle = mpg123_new(NULL, &error);
-    if (!handle)
-        return 0;
+    if (!handle) return 0;
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
     long rate = 0;
     int channels = 0, encoding = 0;

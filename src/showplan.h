@@ -19,8 +19,8 @@ constexpr int MusicRateHz = 22050;
 constexpr int MusicChannels = 2;
 
 struct SceneSlot {
-    const char *file;   // in data/
-    int durationMs;     // length of its slot on the show clock
+    const char *file;  // in data/
+    int durationMs;    // length of its slot on the show clock
 };
 
 // The last slot plays on from the end of the others until the show ends, so
@@ -37,13 +37,12 @@ constexpr int SceneCount = sizeof Scenes / sizeof Scenes[0];
 constexpr int SlotStartMs(int i)
 {
     int start = 0;
-    for (int j = 0; j < i; j++)
-        start += Scenes[j].durationMs;
+    for (int j = 0; j < i; j++) start += Scenes[j].durationMs;
     return start;
 }
 
 static_assert(SlotStartMs(SceneCount) == ShowLengthMs, "the slots fill the show");
 
-} // namespace showplan
+}  // namespace showplan
 
 #endif

@@ -32,8 +32,7 @@ const Uint32 RedMask = 0xff0000, GreenMask = 0x00ff00, BlueMask = 0x0000ff;
 bool DecodeRgb(const char *path, int *width, int *height, std::vector<unsigned char> *pixels)
 {
     SDL_Surface *image = IMG_Load(path);
-    if (!image)
-        return false;
+    if (!image) return false;
     SDL_Surface *rgb = image;
     if (!TextureManager::UploadsAsDecoded(image->format)) {
         SDL_PixelFormat format;
@@ -49,8 +48,7 @@ bool DecodeRgb(const char *path, int *width, int *height, std::vector<unsigned c
         format.alpha = 255;
         rgb = SDL_ConvertSurface(image, &format, SDL_SWSURFACE);
         SDL_FreeSurface(image);
-        if (!rgb)
-            return false;
+        if (!rgb) return false;
     }
     const int w = rgb->w, h = rgb->h;
     const size_t rowBytes = (size_t(w) * 3 + 3) & ~size_t(3);
@@ -70,7 +68,7 @@ bool DecodeRgb(const char *path, int *width, int *height, std::vector<unsigned c
     return true;
 }
 
-} // namespace
+}  // namespace
 
 TextureManager::TextureManager() : textureCount(0) {}
 
@@ -85,20 +83,17 @@ TextureManager::~TextureManager() {}
 int TextureManager::strToLower(char *text)
 {
     for (char *c = text; *c; c++) {
-        if (*c >= 'A' && *c <= 'Z')
-            *c += 32;
+        if (*c >= 'A' && *c <= 'Z') *c += 32;
     }
     return 1;
 }
 
 int TextureManager::LoadTexture(char *name)
 {
-    if (textureCount == MaxTextures)
-        return 0;
+    if (textureCount == MaxTextures) return 0;
     strToLower(name);
     for (int slot = 0; slot < textureCount; slot++) {
-        if (strcmp(textureNames[slot], name) == 0)
-            return slot;
+        if (strcmp(textureNames[slot], name) == 0) return slot;
     }
 
     char path[256];
@@ -108,7 +103,8 @@ int TextureManager::LoadTexture(char *name)
     const size_t length = strlen(name);
     int width = 0, height = 0;
     std::vector<unsigned char> pixels;
-    if (length >= NameSize || length + 5 >= sizeof path || !DecodeRgb(path, &width, &height, &pixels))
+    if (length >= NameSize || length + 5 >= sizeof path ||
+        !DecodeRgb(path, &width, &height, &pixels))
         CannotLoad(path);
 
     const int slot = textureCount;
@@ -124,8 +120,7 @@ int TextureManager::LoadTexture(char *name)
 
 int TextureManager::BindTexture(int slot)
 {
-    if (slot < 0 || slot >= textureCount)
-        return 0;
+    if (slot < 0 || slot >= textureCount) return 0;
     glBindTexture(GL_TEXTURE_2D, textureIds[slot]);
     return 1;
 }
@@ -133,8 +128,7 @@ int TextureManager::BindTexture(int slot)
 int TextureManager::BindTexture(const char *name)
 {
     for (int slot = 0; slot < textureCount; slot++) {
-        if (strcmp(textureNames[slot], name) == 0)
-            return BindTexture(slot);
+        if (strcmp(textureNames[slot], name) == 0) return BindTexture(slot);
     }
     return 0;
 }

@@ -15,12 +15,30 @@ struct Color {
     constexpr Color(float red, float green, float blue) : r(red), g(green), b(blue) {}
 };
 
-inline Color operator+(Color a, Color b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-inline Color operator-(Color a, Color b) { return {a.r - b.r, a.g - b.g, a.b - b.b}; }
-inline Color operator*(Color a, Color b) { return {a.r * b.r, a.g * b.g, a.b * b.b}; }
-inline Color operator*(Color a, double k) { return {float(a.r * k), float(a.g * k), float(a.b * k)}; }
-inline Color operator*(double k, Color a) { return a * k; }
-inline Color& operator+=(Color& a, Color b) { return a = a + b; }
+inline Color operator+(Color a, Color b)
+{
+    return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
+inline Color operator-(Color a, Color b)
+{
+    return {a.r - b.r, a.g - b.g, a.b - b.b};
+}
+inline Color operator*(Color a, Color b)
+{
+    return {a.r * b.r, a.g * b.g, a.b * b.b};
+}
+inline Color operator*(Color a, double k)
+{
+    return {float(a.r * k), float(a.g * k), float(a.b * k)};
+}
+inline Color operator*(double k, Color a)
+{
+    return a * k;
+}
+inline Color &operator+=(Color &a, Color b)
+{
+    return a = a + b;
+}
 
 // 0xRRGGBB to a colour.
 constexpr Color Hex(uint32_t rgb)
@@ -29,10 +47,22 @@ constexpr Color Hex(uint32_t rgb)
 }
 
 // NaN maps to 0, so a stray division can never reach an 8-bit cast.
-inline double Clamp01(double v) { return v > 0 ? (v < 1 ? v : 1) : 0; }
-inline double Mix(double a, double b, double t) { return a + (b - a) * t; }
-inline Color Mix(Color a, Color b, double t) { return a + (b - a) * t; }
-inline double Fract(double v) { return v - std::floor(v); }
+inline double Clamp01(double v)
+{
+    return v > 0 ? (v < 1 ? v : 1) : 0;
+}
+inline double Mix(double a, double b, double t)
+{
+    return a + (b - a) * t;
+}
+inline Color Mix(Color a, Color b, double t)
+{
+    return a + (b - a) * t;
+}
+inline double Fract(double v)
+{
+    return v - std::floor(v);
+}
 inline double Smoothstep(double e0, double e1, double x)
 {
     double t = Clamp01((x - e0) / (e1 - e0));
@@ -59,18 +89,19 @@ Color Ramp(std::initializer_list<ColorStop> stops, double t);
 
 class Canvas {
 public:
-    Canvas(int width, int height) : width_(width), height_(height), pixels_(size_t(width) * height) {}
+    Canvas(int width, int height) : width_(width), height_(height), pixels_(size_t(width) * height)
+    {
+    }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    Color& At(int x, int y) { return pixels_[size_t(y) * width_ + x]; }
-    const Color& At(int x, int y) const { return pixels_[size_t(y) * width_ + x]; }
+    Color &At(int x, int y) { return pixels_[size_t(y) * width_ + x]; }
+    const Color &At(int x, int y) const { return pixels_[size_t(y) * width_ + x]; }
     // Adds to a pixel with both coordinates wrapped, for splats that cross the tile edge.
     void AddWrapped(int x, int y, Color c);
 
     // Sets every pixel from shader(u, v), u rightwards and v downwards in [0, 1),
     // averaging samples x samples points spread over the pixel (anti-aliasing).
-    template <class Shader>
-    void Shade(int samples, Shader shader)
+    template <class Shader> void Shade(int samples, Shader shader)
     {
         const double inv = 1.0 / (samples * samples);
         for (int y = 0; y < height_; ++y) {

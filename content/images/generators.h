@@ -56,8 +56,8 @@ struct Direction {
 };
 // The reflection direction that GL_SPHERE_MAP maps to texture coordinates
 // (s, t), where t = 0 is the image's top row. Answers false outside the disc.
-bool SphereMapDirection(double s, double t, Direction* d);
+bool SphereMapDirection(double s, double t, Direction *d);
 // The (s, t) that GL_SPHERE_MAP generates for the eye-space reflection r.
-void SphereMapCoords(const Direction& r, double* s, double* t);
+void SphereMapCoords(const Direction &r, double *s, double *t);
 
 }  // namespace imagegen

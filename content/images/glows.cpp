@@ -11,7 +11,10 @@ namespace imagegen {
 
 namespace {
 
-double Sq(double v) { return v * v; }
+double Sq(double v)
+{
+    return v * v;
+}
 
 // Gaussian-like falloff from 1 at r = 0 to exactly 0 at r = 1.
 double Falloff(double r, double sharpness)
@@ -22,8 +25,7 @@ double Falloff(double r, double sharpness)
 
 // Calls light(x, y) with x right and y down, both in [-1, 1] across the
 // image, and clears everything from the inscribed circle outwards.
-template <class Light>
-Canvas RenderGlow(int w, int h, int samples, Light light)
+template <class Light> Canvas RenderGlow(int w, int h, int samples, Light light)
 {
     Canvas c(w, h);
     c.Shade(samples, [&](double u, double v) {
@@ -47,10 +49,22 @@ Canvas SoftGlow(int w, int h, Color tint)
 
 }  // namespace
 
-Canvas GlowWhite(int w, int h) { return SoftGlow(w, h, Color(1.0f, 0.95f, 0.85f)); }
-Canvas GlowBlue(int w, int h) { return SoftGlow(w, h, Color(0.15f, 0.45f, 1.3f)); }
-Canvas GlowOrange(int w, int h) { return SoftGlow(w, h, Color(1.3f, 0.45f, 0.08f)); }
-Canvas GlowMagenta(int w, int h) { return SoftGlow(w, h, Color(1.2f, 0.12f, 0.9f)); }
+Canvas GlowWhite(int w, int h)
+{
+    return SoftGlow(w, h, Color(1.0f, 0.95f, 0.85f));
+}
+Canvas GlowBlue(int w, int h)
+{
+    return SoftGlow(w, h, Color(0.15f, 0.45f, 1.3f));
+}
+Canvas GlowOrange(int w, int h)
+{
+    return SoftGlow(w, h, Color(1.3f, 0.45f, 0.08f));
+}
+Canvas GlowMagenta(int w, int h)
+{
+    return SoftGlow(w, h, Color(1.2f, 0.12f, 0.9f));
+}
 
 Canvas Beam(int w, int h)
 {
@@ -58,7 +72,8 @@ Canvas Beam(int w, int h)
         double along = std::pow(1 - x * x, 1.5);
         double core = std::exp(-Sq(y / (0.05 + 0.04 * along)));
         double halo = std::exp(-Sq(y / 0.35)) * (1 - y * y);
-        return Expose(Color(0.3f, 0.8f, 1.4f) * (along * (1.8 * halo)) + Color(1, 1, 1) * (along * 2.5 * core));
+        return Expose(Color(0.3f, 0.8f, 1.4f) * (along * (1.8 * halo)) +
+                      Color(1, 1, 1) * (along * 2.5 * core));
     });
 }
 
@@ -96,11 +111,12 @@ Canvas Sparkle(int w, int h)
             return std::pow(1 - a, 3) * std::exp(-Sq(across / (width * (1 - 0.7 * a))));
         };
         double d1 = (x + y) * M_SQRT1_2, d2 = (x - y) * M_SQRT1_2;
-        double spikes = spike(x, y, 1.0, 0.02) + spike(y, x, 1.0, 0.02) + 0.6 * spike(d1, d2, 0.55, 0.015) +
-                        0.6 * spike(d2, d1, 0.55, 0.015);
+        double spikes = spike(x, y, 1.0, 0.02) + spike(y, x, 1.0, 0.02) +
+                        0.6 * spike(d1, d2, 0.55, 0.015) + 0.6 * spike(d2, d1, 0.55, 0.015);
         double core = Falloff(r, 30.0);
         double halo = Falloff(r, 6.0);
-        return Expose(Color(0.7f, 0.85f, 1.3f) * (1.6 * spikes + 0.5 * halo) + Color(1, 1, 1) * (2.5 * core));
+        return Expose(Color(0.7f, 0.85f, 1.3f) * (1.6 * spikes + 0.5 * halo) +
+                      Color(1, 1, 1) * (2.5 * core));
     });
 }
 

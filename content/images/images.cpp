@@ -15,12 +15,12 @@ namespace {
 using imagegen::Canvas;
 
 struct Entry {
-    const char* file;
+    const char *file;
     int width, height;
-    const char* kind;
+    const char *kind;
     bool tileable;
     Canvas (*make)(int, int);
-    const char* description;
+    const char *description;
 };
 
 // Each description says what the image shows and what the scenes use it for.
@@ -37,13 +37,16 @@ const Entry kEntries[] = {
     {"rust.png", 256, 256, "texture", true, imagegen::Rust,
      "Teal paint eaten by orange-brown rust and pitting; tunnel bands, blocks."},
     {"tiles.png", 256, 256, "texture", true, imagegen::Tiles,
-     "Glazed white tiles with cobalt and ochre flower motifs, 4x4 with grout; the walls of a hall."},
+     "Glazed white tiles with cobalt and ochre flower motifs, 4x4 with grout; the walls of a "
+     "hall."},
     {"circuit.png", 256, 256, "texture", true, imagegen::Circuit,
      "Green circuit board with traces, pads, vias and three chips; a board for a city of chips."},
     {"tech_panel.png", 256, 256, "texture", true, imagegen::TechPanel,
-     "Grey sci-fi hull plates: bevels, rivets, vents, hazard stripes; hull plates, chips, satellites."},
+     "Grey sci-fi hull plates: bevels, rivets, vents, hazard stripes; hull plates, chips, "
+     "satellites."},
     {"hexgrid.png", 256, 256, "texture", true, imagegen::HexGrid,
-     "Cyan glowing hexagon grid on dark navy, some cells lit; skies, chips, cones, tunnel bands. Also works "
+     "Cyan glowing hexagon grid on dark navy, some cells lit; skies, chips, cones, tunnel bands. "
+     "Also works "
      "additively."},
     {"checker.png", 128, 128, "texture", true, imagegen::Checker,
      "Anti-aliased 8x8 checker, cream and crimson; puzzle pieces, floors."},
@@ -56,12 +59,15 @@ const Entry kEntries[] = {
     {"concrete.jpg", 256, 256, "texture", true, imagegen::Concrete,
      "Grey cast concrete with stains, pores and grit; decks."},
     {"tunnel_panel.png", 512, 512, "texture", true, imagegen::TunnelPanel,
-     "Tunnel lining: 4 panels around by 2 along, cyan light strips, bolted ring beams, grilles, lamps; tunnel walls."},
+     "Tunnel lining: 4 panels around by 2 along, cyan light strips, bolted ring beams, grilles, "
+     "lamps; tunnel walls."},
     {"grid.png", 256, 256, "texture", true, imagegen::NeonGrid,
-     "Magenta and cyan neon grid lines on black; neon floors, skies and tunnel walls. Bright on black, so "
+     "Magenta and cyan neon grid lines on black; neon floors, skies and tunnel walls. Bright on "
+     "black, so "
      "also additive."},
     {"sky.png", 512, 256, "texture", false, imagegen::Sky,
-     "Blue sky with cumulus clouds, zenith at the top row and horizon at the bottom; seamless left to "
+     "Blue sky with cumulus clouds, zenith at the top row and horizon at the bottom; seamless left "
+     "to "
      "right only; open-sky backdrops."},
     {"lava.png", 256, 256, "texture", true, imagegen::Lava,
      "Black crust split by glowing orange-yellow cracks; lava floors and skies, glowing parts."},
@@ -76,16 +82,19 @@ const Entry kEntries[] = {
 
     // Sphere-mapped reflection maps.
     {"chrome_env.png", 256, 256, "envmap", false, imagegen::ChromeEnv,
-     "Chrome: blue sky with clouds and sun, white horizon, dark checkered ground; chrome and steel."},
+     "Chrome: blue sky with clouds and sun, white horizon, dark checkered ground; chrome and "
+     "steel."},
     {"gold_env.png", 256, 256, "envmap", false, imagegen::GoldEnv,
      "Polished gold: warm room with bright windows, gold tinted; gold and warm chrome."},
     {"studio_env.png", 256, 256, "envmap", false, imagegen::StudioEnv,
      "Dark studio with white key, red and blue rim and violet fill softboxes; studio chrome."},
     {"sunset_env.png", 256, 256, "envmap", false, imagegen::SunsetEnv,
-     "Sunset: orange-to-purple sky, low sun, mountain silhouettes, sea with a sun path; sunset chrome, "
+     "Sunset: orange-to-purple sky, low sun, mountain silhouettes, sea with a sun path; sunset "
+     "chrome, "
      "and strips of it as a texture paint a sky and sea."},
     {"neon_env.png", 256, 256, "envmap", false, imagegen::NeonEnv,
-     "Neon night: magenta floor grid, cyan ceiling rings, neon bars on black; neon chrome and glass."},
+     "Neon night: magenta floor grid, cyan ceiling rings, neon bars on black; neon chrome and "
+     "glass."},
     {"ice_env.jpg", 256, 256, "envmap", false, imagegen::IceEnv,
      "Cold ice field under pale sky with a small sun; ice and cold chrome."},
     {"fire_env.png", 256, 256, "envmap", false, imagegen::FireEnv,
@@ -101,7 +110,8 @@ const Entry kEntries[] = {
     {"glow_magenta.png", 128, 128, "glow", false, imagegen::GlowMagenta,
      "Soft round glow, white core, magenta halo; magenta lights, neon rings, haze."},
     {"beam.png", 256, 128, "glow", false, imagegen::Beam,
-     "Horizontal light streak, white core and cyan halo, fading at both ends; beams, arcs, light streaks, neon tubes."},
+     "Horizontal light streak, white core and cyan halo, fading at both ends; beams, arcs, light "
+     "streaks, neon tubes."},
     {"flare_ring.png", 256, 256, "glow", false, imagegen::FlareRing,
      "Lens-flare ring with a chromatic rim and faint inner haze; halos and flare rings."},
     {"particle.png", 128, 128, "glow", false, imagegen::Particle,
@@ -109,24 +119,25 @@ const Entry kEntries[] = {
     {"sparkle.png", 256, 256, "glow", false, imagegen::Sparkle,
      "Four-point star with shorter diagonal spikes, blue-white; glints and flashes."},
     {"flare_hex.png", 128, 128, "glow", false, imagegen::FlareHex,
-     "Faint green hexagonal lens ghost with a brighter rim, for lens-flare chains; no scene has one yet."},
+     "Faint green hexagonal lens ghost with a brighter rim, for lens-flare chains; no scene has "
+     "one yet."},
 };
 
-const Entry* FindEntry(const std::string& file)
+const Entry *FindEntry(const std::string &file)
 {
-    for (const Entry& e : kEntries) {
+    for (const Entry &e : kEntries) {
         if (file == e.file) return &e;
     }
     return nullptr;
 }
 
-bool EndsWith(const std::string& s, const char* suffix)
+bool EndsWith(const std::string &s, const char *suffix)
 {
     std::string t(suffix);
     return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
 }
 
-bool WriteOne(const Entry& e, const std::string& dir, std::string* error)
+bool WriteOne(const Entry &e, const std::string &dir, std::string *error)
 {
     std::vector<unsigned char> rgb = e.make(e.width, e.height).ToRgb8();
     std::string path = dir + "/" + e.file;
@@ -138,11 +149,11 @@ bool WriteOne(const Entry& e, const std::string& dir, std::string* error)
 
 }  // namespace
 
-const std::vector<ImageInfo>& ImageCatalogue()
+const std::vector<ImageInfo> &ImageCatalogue()
 {
     static const std::vector<ImageInfo> catalogue = [] {
         std::vector<ImageInfo> list;
-        for (const Entry& e : kEntries) {
+        for (const Entry &e : kEntries) {
             list.push_back({e.file, e.width, e.height, e.kind, e.description, e.tileable});
         }
         return list;
@@ -150,16 +161,16 @@ const std::vector<ImageInfo>& ImageCatalogue()
     return catalogue;
 }
 
-std::vector<unsigned char> RenderImage(const std::string& file, int* w, int* h)
+std::vector<unsigned char> RenderImage(const std::string &file, int *w, int *h)
 {
-    const Entry* e = FindEntry(file);
+    const Entry *e = FindEntry(file);
     *w = e ? e->width : 0;
     *h = e ? e->height : 0;
     if (!e) return {};
     return e->make(e->width, e->height).ToRgb8();
 }
 
-bool WriteAllImages(const std::string& dir, std::string* error)
+bool WriteAllImages(const std::string &dir, std::string *error)
 {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
@@ -186,7 +197,7 @@ bool WriteAllImages(const std::string& dir, std::string* error)
         pool.emplace_back(worker);
     }
     worker();
-    for (std::thread& t : pool) {
+    for (std::thread &t : pool) {
         t.join();
     }
     if (!failure.empty()) {

@@ -25,14 +25,14 @@ struct ImageInfo {
 //  - "glow": for additive (transparent) materials: bright on black, exactly
 //    black on and outside the ellipse inscribed in the image (a circle for
 //    the square ones), so the corners and edges of a quad add nothing.
-const std::vector<ImageInfo>& ImageCatalogue();
+const std::vector<ImageInfo> &ImageCatalogue();
 
 // Renders one catalogue image as 8-bit RGB, top row first, and sets *w and *h.
 // An unknown name answers an empty vector with *w = *h = 0.
-std::vector<unsigned char> RenderImage(const std::string& file, int* w, int* h);
+std::vector<unsigned char> RenderImage(const std::string &file, int *w, int *h);
 
 // Writes every catalogue image into dir (created if missing), rendering on
 // up to four threads; .jpg names are written as JPEG (quality 92), the rest
 // as PNG. Answers false with a message in *error (when not null) if any image
 // cannot be written.
-bool WriteAllImages(const std::string& dir, std::string* error);
+bool WriteAllImages(const std::string &dir, std::string *error);

@@ -18,9 +18,9 @@ double MsSince(Clock::time_point start)
 
 int List()
 {
-    for (const ImageInfo& info : ImageCatalogue()) {
-        std::printf("%-18s %3dx%-3d %-7s %s\n", info.file.c_str(), info.width, info.height, info.kind.c_str(),
-                    info.description.c_str());
+    for (const ImageInfo &info : ImageCatalogue()) {
+        std::printf("%-18s %3dx%-3d %-7s %s\n", info.file.c_str(), info.width, info.height,
+                    info.kind.c_str(), info.description.c_str());
     }
     return 0;
 }
@@ -28,7 +28,7 @@ int List()
 int Time()
 {
     double total = 0;
-    for (const ImageInfo& info : ImageCatalogue()) {
+    for (const ImageInfo &info : ImageCatalogue()) {
         auto start = Clock::now();
         int w = 0, h = 0;
         RenderImage(info.file, &w, &h);
@@ -42,7 +42,7 @@ int Time()
 
 }  // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s DIR | --list | --time\n", argv[0]);
@@ -57,6 +57,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "makeimages: %s\n", error.c_str());
         return 1;
     }
-    std::printf("makeimages: wrote %zu images to %s in %.0f ms\n", ImageCatalogue().size(), argv[1], MsSince(start));
+    std::printf("makeimages: wrote %zu images to %s in %.0f ms\n", ImageCatalogue().size(), argv[1],
+                MsSince(start));
     return 0;
 }

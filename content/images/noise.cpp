@@ -64,7 +64,7 @@ double Lerp(double a, double b, double t)
 
 // Splits a coordinate into its lattice cell and the offset within it.
 // floor, not truncation: negative coordinates must land in the cell to their left.
-void Split(double v, int* cell, double* offset)
+void Split(double v, int *cell, double *offset)
 {
     double f = std::floor(v);
     *cell = static_cast<int>(f);

@@ -50,10 +50,10 @@ double Turbulence(double x, double y, int periodX, int periodY, int octaves, uin
 
 // Cellular (Worley) noise: one feature point per lattice cell.
 struct CellSample {
-    double f1 = 0;       // distance to the nearest feature point
-    double f2 = 0;       // distance to the second nearest
-    uint32_t id = 0;     // hash of the nearest point's cell (wrapped), stable per cell
-    double dx = 0;       // offset from the sample to the nearest point
+    double f1 = 0;    // distance to the nearest feature point
+    double f2 = 0;    // distance to the second nearest
+    uint32_t id = 0;  // hash of the nearest point's cell (wrapped), stable per cell
+    double dx = 0;    // offset from the sample to the nearest point
     double dy = 0;
 };
 CellSample Worley(double x, double y, int periodX, int periodY, uint32_t seed);

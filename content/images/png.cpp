@@ -12,18 +12,19 @@
 
 namespace {
 
-void SetError(std::string* error, const std::string& message)
+void SetError(std::string *error, const std::string &message)
 {
     if (error) {
         *error = message;
     }
 }
 
-bool CheckSize(const std::string& path, int width, int height, const std::vector<unsigned char>& rgb,
-               std::string* error)
+bool CheckSize(const std::string &path, int width, int height,
+               const std::vector<unsigned char> &rgb, std::string *error)
 {
     if (width < 1 || height < 1 || width > kMaxImageSide || height > kMaxImageSide) {
-        SetError(error, path + ": bad image size " + std::to_string(width) + "x" + std::to_string(height));
+        SetError(error,
+                 path + ": bad image size " + std::to_string(width) + "x" + std::to_string(height));
         return false;
     }
     size_t expected = size_t(width) * size_t(height) * 3;
@@ -35,9 +36,9 @@ bool CheckSize(const std::string& path, int width, int height, const std::vector
     return true;
 }
 
-FILE* OpenForWriting(const std::string& path, std::string* error)
+FILE *OpenForWriting(const std::string &path, std::string *error)
 {
-    FILE* file = std::fopen(path.c_str(), "wb");
+    FILE *file = std::fopen(path.c_str(), "wb");
     if (!file) {
         SetError(error, path + ": cannot create file: " + std::strerror(errno));
     }
@@ -45,7 +46,8 @@ FILE* OpenForWriting(const std::string& path, std::string* error)
 }
 
 // Closes the file and reports whether every byte reached it; removes it otherwise.
-bool FinishFile(FILE* file, bool ok, const std::string& path, const char* libraryMessage, std::string* error)
+bool FinishFile(FILE *file, bool ok, const std::string &path, const char *libraryMessage,
+                std::string *error)
 {
     bool streamOk = !std::ferror(file);
     bool closeOk = std::fclose(file) == 0;
@@ -73,14 +75,15 @@ struct PngErrorContext {
 
 void PngError(png_structp png, png_const_charp message)
 {
-    auto* context = static_cast<PngErrorContext*>(png_get_error_ptr(png));
+    auto *context = static_cast<PngErrorContext *>(png_get_error_ptr(png));
     std::snprintf(context->message, sizeof context->message, "%s", message);
     png_longjmp(png, 1);
 }
 
 void PngWarning(png_structp, png_const_charp) {}
 
-bool EncodePng(FILE* file, int width, int height, const unsigned char* rgb, PngErrorContext* context)
+bool EncodePng(FILE *file, int width, int height, const unsigned char *rgb,
+               PngErrorContext *context)
 {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, context, PngError, PngWarning);
     if (!png) {
@@ -112,15 +115,15 @@ struct JpegErrorContext {
 
 void JpegError(j_common_ptr cinfo)
 {
-    auto* context = reinterpret_cast<JpegErrorContext*>(cinfo->err);
+    auto *context = reinterpret_cast<JpegErrorContext *>(cinfo->err);
     cinfo->err->format_message(cinfo, context->message);
     std::longjmp(context->jump, 1);
 }
 
 void JpegSilence(j_common_ptr, int) {}
 
-bool EncodeJpeg(FILE* file, int width, int height, const unsigned char* rgb, int quality,
-                JpegErrorContext* context)
+bool EncodeJpeg(FILE *file, int width, int height, const unsigned char *rgb, int quality,
+                JpegErrorContext *context)
 {
     jpeg_compress_struct cinfo;
     cinfo.err = jpeg_std_error(&context->manager);
@@ -144,7 +147,7 @@ bool EncodeJpeg(FILE* file, int width, int height, const unsigned char* rgb, int
     }
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<unsigned char*>(rgb + size_t(cinfo.next_scanline) * width * 3);
+        JSAMPROW row = const_cast<unsigned char *>(rgb + size_t(cinfo.next_scanline) * width * 3);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -154,13 +157,13 @@ bool EncodeJpeg(FILE* file, int width, int height, const unsigned char* rgb, int
 
 }  // namespace
 
-bool WritePng(const std::string& path, int width, int height, const std::vector<unsigned char>& rgb,
-              std::string* error)
+bool WritePng(const std::string &path, int width, int height, const std::vector<unsigned char> &rgb,
+              std::string *error)
 {
     if (!CheckSize(path, width, height, rgb, error)) {
         return false;
     }
-    FILE* file = OpenForWriting(path, error);
+    FILE *file = OpenForWriting(path, error);
     if (!file) {
         return false;
     }
@@ -169,8 +172,8 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
     return FinishFile(file, ok, path, context.message, error);
 }
 
-bool WriteJpeg(const std::string& path, int width, int height, const std::vector<unsigned char>& rgb,
-               int quality, std::string* error)
+bool WriteJpeg(const std::string &path, int width, int height,
+               const std::vector<unsigned char> &rgb, int quality, std::string *error)
 {
     if (quality < 1 || quality > 100) {
         SetError(error, path + ": JPEG quality " + std::to_string(quality) + " is not in 1..100");
@@ -179,7 +182,7 @@ bool WriteJpeg(const std::string& path, int width, int height, const std::vector
     if (!CheckSize(path, width, height, rgb, error)) {
         return false;
     }
-    FILE* file = OpenForWriting(path, error);
+    FILE *file = OpenForWriting(path, error);
     if (!file) {
         return false;
     }

@@ -14,7 +14,10 @@ namespace {
 
 constexpr double kTau = 2.0 * M_PI;
 
-double Sq(double v) { return v * v; }
+double Sq(double v)
+{
+    return v * v;
+}
 
 // 1 inside a band of half-width 'half' around 0, fading to 0 over 'soft'.
 double Band(double distance, double half, double soft)
@@ -48,9 +51,13 @@ Canvas MarbleGreen(int w, int h)
     c.Shade(1, [](double u, double v) {
         double warp = Fbm(u * 2, v * 2, 2, 2, 5, 14);
         double bands = 0.5 + 0.5 * std::sin(kTau * (2 * u + v) * 2 + 4.0 * warp);
-        double vein = std::pow(1 - std::fabs(std::sin(kTau * (u - 2 * v) + 3.5 * Fbm(u * 3, v * 3, 3, 3, 4, 15))), 24);
+        double vein = std::pow(
+            1 - std::fabs(std::sin(kTau * (u - 2 * v) + 3.5 * Fbm(u * 3, v * 3, 3, 3, 4, 15))), 24);
         double speck = Turbulence(u * 16, v * 16, 16, 16, 3, 16);
-        Color stone = Ramp({{0.0, Hex(0x07261c)}, {0.45, Hex(0x0f4a36)}, {0.8, Hex(0x1f7a55)}, {1.0, Hex(0x3aa577)}},
+        Color stone = Ramp({{0.0, Hex(0x07261c)},
+                            {0.45, Hex(0x0f4a36)},
+                            {0.8, Hex(0x1f7a55)},
+                            {1.0, Hex(0x3aa577)}},
                            bands * (0.75 + 0.5 * speck));
         return Mix(stone, Hex(0xe8efe0), Clamp01(vein * 0.9));
     });
@@ -83,7 +90,8 @@ Canvas Wood(int w, int h)
         Color light = Mix(Mix(Hex(0xcf995f), Hex(0xb27944), board), Hex(0xa86c3a), tone * 0.5);
         Color col = Mix(light, Hex(0x7a4521), late * 0.6) * (0.88 + 0.16 * fibre - 0.2 * pores);
 
-        double seamPx = std::min(std::min(yIn, 1 - yIn) * h / rows, std::min(xIn, 1 - xIn) * w / planksPerRow);
+        double seamPx =
+            std::min(std::min(yIn, 1 - yIn) * h / rows, std::min(xIn, 1 - xIn) * w / planksPerRow);
         return col * (0.3 + 0.7 * Smoothstep(0.0, 1.6, seamPx));
     });
     return c;
@@ -94,7 +102,8 @@ Canvas BrushedMetal(int w, int h)
     Canvas c(w, h);
     c.Shade(1, [](double u, double v) {
         // Long horizontal streaks: coarse along u, one or two pixels across in v.
-        double streak = 0.45 * ValueNoise(u * 2, v * 96, 2, 96, 31) + 0.35 * ValueNoise(u * 4, v * 192, 4, 192, 32) +
+        double streak = 0.45 * ValueNoise(u * 2, v * 96, 2, 96, 31) +
+                        0.35 * ValueNoise(u * 4, v * 192, 4, 192, 32) +
                         0.2 * ValueNoise(u * 8, v * 384, 8, 384, 33);
         double broad = Fbm(u * 2, v * 2, 2, 2, 3, 34);
         return Mix(Hex(0x70777f), Hex(0xd8dee4), Clamp01(0.2 + 0.65 * streak + 0.18 * broad));
@@ -110,7 +119,10 @@ Canvas Rust(int w, int h)
         double rust = Smoothstep(-0.02, 0.1, n);
         double grain = 0.5 + 0.5 * Fbm(u * 24, v * 24, 24, 24, 3, 43);
         double tone = 0.6 * grain + 0.4 * (0.5 + 0.5 * Fbm(u * 6, v * 6, 6, 6, 4, 45));
-        Color rustCol = Ramp({{0.0, Hex(0x2e140a)}, {0.4, Hex(0x6e2e10)}, {0.65, Hex(0xa24e1a)}, {1.0, Hex(0xd6913e)}},
+        Color rustCol = Ramp({{0.0, Hex(0x2e140a)},
+                              {0.4, Hex(0x6e2e10)},
+                              {0.65, Hex(0xa24e1a)},
+                              {1.0, Hex(0xd6913e)}},
                              tone);
         CellSample pit = Worley(u * 32, v * 32, 32, 32, 44);
         if (pit.f1 < 0.22 && pit.id % 3 == 0) {
@@ -172,7 +184,7 @@ Canvas Circuit(int w, int h)
     };
     // Chip rectangles in node units; the top and bottom node rows carry the pins.
     const Chip chips[] = {{2, 2, 6, 5}, {10, 8, 13, 12}, {4, 11, 7, 14}};
-    for (const Chip& ch : chips) {
+    for (const Chip &ch : chips) {
         for (int y = ch.y0; y <= ch.y1; ++y) {
             for (int x = ch.x0; x <= ch.x1; ++x) {
                 bool pins = (y == ch.y0 || y == ch.y1);
@@ -186,7 +198,8 @@ Canvas Circuit(int w, int h)
         for (int x = 0; x < n; ++x) {
             bool r = HashUnit(x, y, 54) < 0.5, d = HashUnit(x, y, 55) < 0.45;
             // No trace runs under a chip or shorts two neighbouring pins.
-            right[y * n + x] = r && !blocked(x, y) && !blocked(x + 1, y) && !(pin(x, y) && pin(x + 1, y));
+            right[y * n + x] =
+                r && !blocked(x, y) && !blocked(x + 1, y) && !(pin(x, y) && pin(x + 1, y));
             down[y * n + x] = d && !blocked(x, y) && !blocked(x, y + 1);
         }
     }
@@ -219,8 +232,9 @@ Canvas Circuit(int w, int h)
                 col = d < 0.12 ? Hex(0x101010) : Hex(0xd9b45c) * (0.8 + 0.3 * (1 - d / 0.3));
             }
         }
-        for (const Chip& ch : chips) {
-            bool inBody = X > ch.x0 - 0.45 && X < ch.x1 + 0.45 && Y > ch.y0 + 0.35 && Y < ch.y1 - 0.35;
+        for (const Chip &ch : chips) {
+            bool inBody =
+                X > ch.x0 - 0.45 && X < ch.x1 + 0.45 && Y > ch.y0 + 0.35 && Y < ch.y1 - 0.35;
             bool inSilk = X > ch.x0 - 0.6 && X < ch.x1 + 0.6 && Y > ch.y0 + 0.2 && Y < ch.y1 - 0.2;
             if (inSilk && !inBody) col = Hex(0xe8eadc);
             bool inPin = Y > ch.y0 - 0.2 && Y < ch.y1 + 0.2 && X > ch.x0 - 0.2 && X < ch.x1 + 0.2 &&
@@ -244,7 +258,7 @@ struct PanelRect {
     int kind;
 };
 
-void SplitPanel(PanelRect r, int depth, Rng& rng, std::vector<PanelRect>& out)
+void SplitPanel(PanelRect r, int depth, Rng &rng, std::vector<PanelRect> &out)
 {
     int width = r.x1 - r.x0, height = r.y1 - r.y0;
     // Cuts leave at least two cells on each side: no slivers.
@@ -289,8 +303,8 @@ Canvas TechPanel(int w, int h)
     Canvas c(w, h);
     c.Shade(2, [&](double u, double v) {
         double gx = u * grid, gy = v * grid;
-        const PanelRect* p = &panels[0];
-        for (const PanelRect& r : panels) {
+        const PanelRect *p = &panels[0];
+        for (const PanelRect &r : panels) {
             if (gx >= r.x0 && gx < r.x1 && gy >= r.y0 && gy < r.y1) {
                 p = &r;
                 break;
@@ -350,8 +364,7 @@ Canvas TechPanel(int w, int h)
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
         return base;
     });
@@ -401,7 +414,8 @@ Canvas Checker(int w, int h)
     const int squares = 8;
     Canvas c(w, h);
     c.Shade(4, [&](double u, double v) {
-        int ix = static_cast<int>(std::floor(u * squares)), iy = static_cast<int>(std::floor(v * squares));
+        int ix = static_cast<int>(std::floor(u * squares)),
+            iy = static_cast<int>(std::floor(v * squares));
         return ((ix + iy) & 1) ? Hex(0x8e1b2d) : Hex(0xefe4c9);
     });
     return c;
@@ -437,7 +451,11 @@ Canvas Brick(int w, int h)
             return Hex(0xb3ab9b) * (0.8 + 0.2 * ValueNoise(u * 128, v * 128, 128, 128, 82));
         }
         double pick = HashUnit(id, 0, 83);
-        Color brickCol = Ramp({{0.0, Hex(0x6e2b1f)}, {0.35, Hex(0x8f3a26)}, {0.7, Hex(0xa6502f)}, {1.0, Hex(0xb8694a)}}, pick);
+        Color brickCol = Ramp({{0.0, Hex(0x6e2b1f)},
+                               {0.35, Hex(0x8f3a26)},
+                               {0.7, Hex(0xa6502f)},
+                               {1.0, Hex(0xb8694a)}},
+                              pick);
         if (HashUnit(id, 1, 84) < 0.12) brickCol = Hex(0x4d2a22);
         double grain = 0.85 + 0.25 * (0.5 + 0.5 * Fbm(u * 16, v * 16, 16, 16, 4, 85));
         double bevel = 0.75 + 0.25 * Smoothstep(ragged, ragged + 3.0, edgePx);
@@ -451,14 +469,19 @@ Canvas Flagstones(int w, int h)
     const int cells = 5;
     Canvas c(w, h);
     c.Shade(2, [&](double u, double v) {
-        double wx = 0.25 * Fbm(u * 4, v * 4, 4, 4, 3, 91), wy = 0.25 * Fbm(u * 4 + 7, v * 4, 4, 4, 3, 92);
+        double wx = 0.25 * Fbm(u * 4, v * 4, 4, 4, 3, 91),
+               wy = 0.25 * Fbm(u * 4 + 7, v * 4, 4, 4, 3, 92);
         CellSample s = Worley(u * cells + wx, v * cells + wy, cells, cells, 93);
         double edge = s.f2 - s.f1;
         if (edge < 0.06) {
             return Hex(0x2f2b27) * (0.8 + 0.3 * ValueNoise(u * 96, v * 96, 96, 96, 94));
         }
         double pick = (s.id & 0xFFFF) / 65536.0;
-        Color stone = Ramp({{0.0, Hex(0x77736c)}, {0.4, Hex(0x8d877c)}, {0.75, Hex(0xa39a88)}, {1.0, Hex(0x8a8f93)}}, pick);
+        Color stone = Ramp({{0.0, Hex(0x77736c)},
+                            {0.4, Hex(0x8d877c)},
+                            {0.75, Hex(0xa39a88)},
+                            {1.0, Hex(0x8a8f93)}},
+                           pick);
         double texture = 0.88 + 0.22 * (0.5 + 0.5 * Fbm(u * 12, v * 12, 12, 12, 5, 95));
         double occlusion = 0.7 + 0.3 * Smoothstep(0.06, 0.22, edge);
         return stone * (texture * occlusion);
@@ -475,7 +498,8 @@ Canvas Concrete(int w, int h)
         double grit = ValueNoise(u * 256, v * 256, 256, 256, 104) - 0.5;
         // Rain streaks: long in v, narrow in u.
         double streak = Smoothstep(0.6, 0.95, ValueNoise(u * 24, v * 2, 24, 2, 105));
-        Color col = Hex(0x8f8d88) * (1.0 + 0.22 * stain + 0.08 * mottle + 0.12 * grit - 0.12 * streak);
+        Color col =
+            Hex(0x8f8d88) * (1.0 + 0.22 * stain + 0.08 * mottle + 0.12 * grit - 0.12 * streak);
         CellSample pore = Worley(u * 28, v * 28, 28, 28, 103);
         if (pore.id % 4 == 0 && pore.f1 < 0.2) {
             col = col * (0.45 + 0.55 * pore.f1 / 0.2);
@@ -501,7 +525,9 @@ Canvas TunnelPanel(int w, int h)
         // Ring beam across the tunnel, with bolts.
         if (ringPx < 18) {
             double bolt = std::hypot(Fract(u * 16) * w / 16 - w / 32.0, ringPx - 9);
-            if (bolt < 3.2) return Hex(0xa0a8b2) * RivetShade(Fract(u * 16) * w / 16 - w / 32.0, ringPx - 9, 3.2);
+            if (bolt < 3.2)
+                return Hex(0xa0a8b2) *
+                       RivetShade(Fract(u * 16) * w / 16 - w / 32.0, ringPx - 9, 3.2);
             double shade = ringPx < 3 ? 1.25 : (ringPx > 15 ? 0.55 : 0.9);
             return Hex(0x2c333c) * shade;
         }
@@ -524,7 +550,8 @@ Canvas TunnelPanel(int w, int h)
             double slat = Fract((y - grilleTop) / 5.0);
             return slat < 0.45 ? Hex(0x07090b) : metal * (slat < 0.6 ? 1.4 : 0.95);
         }
-        int columnIndex = static_cast<int>(std::floor(u * 4)), ringIndex = static_cast<int>(std::floor(v * 2));
+        int columnIndex = static_cast<int>(std::floor(u * 4)),
+            ringIndex = static_cast<int>(std::floor(v * 2));
         double lampX = pw * 0.78, lampY = ph * 0.72;
         double lamp = std::hypot(x - lampX, y - lampY);
         bool red = ((columnIndex + ringIndex) & 1) != 0;
@@ -544,7 +571,9 @@ Canvas NeonGrid(int w, int h)
 {
     Canvas c(w, h);
     c.Shade(2, [&](double u, double v) {
-        auto linePx = [](double t, int count, int size) { return WrappedDistance(t * count, 0.0) * size / count; };
+        auto linePx = [](double t, int count, int size) {
+            return WrappedDistance(t * count, 0.0) * size / count;
+        };
         double major = std::min(linePx(u, 4, w), linePx(v, 4, h));
         double minor = std::min(linePx(u, 16, w), linePx(v, 16, h));
         Color col = Hex(0x07040f);
@@ -559,12 +588,17 @@ Canvas Sky(int w, int h)
 {
     Canvas c(w, h);
     c.Shade(1, [&](double u, double v) {
-        Color sky = Ramp({{0.0, Hex(0x173a86)}, {0.55, Hex(0x4f86d0)}, {0.85, Hex(0xa6c9ea)}, {1.0, Hex(0xe4edf2)}}, v);
+        Color sky = Ramp({{0.0, Hex(0x173a86)},
+                          {0.55, Hex(0x4f86d0)},
+                          {0.85, Hex(0xa6c9ea)},
+                          {1.0, Hex(0xe4edf2)}},
+                         v);
         // Clouds foreshortened towards the horizon at the bottom edge.
         double depth = 1.0 / (1.2 - v);
         double n = Fbm(u * 4, depth * 3, 4, 4096, 6, 121);
         double cloud = Smoothstep(0.02, 0.45, n) * Smoothstep(1.0, 0.8, v);
-        double shade = 0.8 + 0.2 * Smoothstep(0.0, 0.6, Fbm(u * 4 + 3, depth * 3 - 0.1, 4, 4096, 4, 121));
+        double shade =
+            0.8 + 0.2 * Smoothstep(0.0, 0.6, Fbm(u * 4 + 3, depth * 3 - 0.1, 4, 4096, 4, 121));
         return Mix(sky, Hex(0xffffff) * shade, cloud * 0.9);
     });
     return c;
@@ -574,7 +608,8 @@ Canvas Lava(int w, int h)
 {
     Canvas c(w, h);
     c.Shade(1, [](double u, double v) {
-        double wx = 0.35 * Fbm(u * 3, v * 3, 3, 3, 4, 131), wy = 0.35 * Fbm(u * 3 + 11, v * 3, 3, 3, 4, 132);
+        double wx = 0.35 * Fbm(u * 3, v * 3, 3, 3, 4, 131),
+               wy = 0.35 * Fbm(u * 3 + 11, v * 3, 3, 3, 4, 132);
         CellSample s = Worley(u * 6 + wx, v * 6 + wy, 6, 6, 133);
         double crack = 1 - Smoothstep(0.0, 0.14, s.f2 - s.f1);
         double ember = 0.5 + 0.5 * Fbm(u * 10, v * 10, 10, 10, 4, 134);
@@ -611,14 +646,15 @@ Canvas CarbonFibre(int w, int h)
     const int cells = 16;
     Canvas c(w, h);
     c.Shade(2, [&](double u, double v) {
-        int i = static_cast<int>(std::floor(u * cells)), j = static_cast<int>(std::floor(v * cells));
+        int i = static_cast<int>(std::floor(u * cells)),
+            j = static_cast<int>(std::floor(v * cells));
         double x = u * cells - i, y = v * cells - j;
         // 2/2 twill: the over/under pattern steps one cell per row.
         bool warpOnTop = Wrap(i + j, 4) < 2;
         double across = warpOnTop ? x : y;
         double sheen = std::pow(std::sin(M_PI * across), 0.6);
-        double fibres = ValueNoise(warpOnTop ? u * 256 : u * 16, warpOnTop ? v * 16 : v * 256, warpOnTop ? 256 : 16,
-                                   warpOnTop ? 16 : 256, 141);
+        double fibres = ValueNoise(warpOnTop ? u * 256 : u * 16, warpOnTop ? v * 16 : v * 256,
+                                   warpOnTop ? 256 : 16, warpOnTop ? 16 : 256, 141);
         double light = warpOnTop ? 1.0 : 0.6;
         return Mix(Hex(0x101215), Hex(0x4e555e), sheen * light * (0.8 + 0.2 * fibres));
     });
@@ -629,7 +665,8 @@ Canvas Nebula(int w, int h)
 {
     Canvas c(w, h);
     c.Shade(1, [](double u, double v) {
-        double qx = Fbm(u * 3, v * 3, 3, 3, 4, 151), qy = Fbm(u * 3 + 5.2, v * 3 + 1.3, 3, 3, 4, 152);
+        double qx = Fbm(u * 3, v * 3, 3, 3, 4, 151),
+               qy = Fbm(u * 3 + 5.2, v * 3 + 1.3, 3, 3, 4, 152);
         double density = Fbm(u * 3 + 1.6 * qx, v * 3 + 1.6 * qy, 3, 3, 7, 153);
         double d = Smoothstep(-0.15, 0.75, density);
         Color col = Ramp({{0.0, Hex(0x020108)},
@@ -668,11 +705,13 @@ Canvas Caustics(int w, int h)
 {
     Canvas c(w, h);
     c.Shade(1, [](double u, double v) {
-        double wx = 0.4 * Fbm(u * 2, v * 2, 2, 2, 3, 161), wy = 0.4 * Fbm(u * 2 + 4, v * 2, 2, 2, 3, 162);
+        double wx = 0.4 * Fbm(u * 2, v * 2, 2, 2, 3, 161),
+               wy = 0.4 * Fbm(u * 2 + 4, v * 2, 2, 2, 3, 162);
         CellSample a = Worley(u * 5 + wx, v * 5 + wy, 5, 5, 163);
         CellSample b = Worley(u * 7 - wy, v * 7 + wx, 7, 7, 164);
         double la = std::exp(-(a.f2 - a.f1) / 0.06), lb = std::exp(-(b.f2 - b.f1) / 0.05);
-        Color water = Mix(Hex(0x06406e), Hex(0x0f7aa6), 0.5 + 0.5 * Fbm(u * 3, v * 3, 3, 3, 4, 165));
+        Color water =
+            Mix(Hex(0x06406e), Hex(0x0f7aa6), 0.5 + 0.5 * Fbm(u * 3, v * 3, 3, 3, 4, 165));
         return water + Hex(0x8ff0ff) * (0.75 * la + 0.45 * lb) + Hex(0xffffff) * (0.5 * la * lb);
     });
     return c;

@@ -9,6 +9,6 @@
 namespace music {
 
 // Mixes the buses of `mix` down to interleaved stereo 16-bit samples.
-std::vector<short> Master(const Mix& mix);
+std::vector<short> Master(const Mix &mix);
 
 }  // namespace music

@@ -8,4 +8,5 @@
 // stop band starting at it, so that nothing above the new Nyquist frequency folds back.
 // The output has round(frames * toRate / fromRate) frames, aligned with the input (no
 // delay). Answers an empty vector for empty or odd-sized input or rates outside 1..768000.
-std::vector<short> ResampleStereo(const std::vector<short>& interleavedStereo, int fromRate, int toRate);
+std::vector<short> ResampleStereo(const std::vector<short> &interleavedStereo, int fromRate,
+                                  int toRate);

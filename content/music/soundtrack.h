@@ -24,4 +24,4 @@ std::vector<short> RenderSoundtrack(int sampleRate = kSoundtrackSynthesisRate);
 // Renders at the synthesis rate, resamples to the file's rate and writes it to `path` as
 // constant-bitrate MP3. Answers false with a reason in `error` (when non-null) if the file
 // cannot be written.
-bool WriteSoundtrack(const std::string& path, std::string* error);
+bool WriteSoundtrack(const std::string &path, std::string *error);

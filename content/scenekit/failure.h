@@ -7,7 +7,8 @@
 namespace scenekit {
 
 // Puts message into *error when error is not null; answers false.
-inline bool Fail(std::string* error, const std::string& message) {
+inline bool Fail(std::string *error, const std::string &message)
+{
     if (error) *error = message;
     return false;
 }

@@ -4,26 +4,36 @@
 
 namespace scenekit {
 
-float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float Dot(Vec3 a, Vec3 b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
-Vec3 Cross(Vec3 a, Vec3 b) {
+Vec3 Cross(Vec3 a, Vec3 b)
+{
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-float Length(Vec3 a) { return std::sqrt(Dot(a, a)); }
+float Length(Vec3 a)
+{
+    return std::sqrt(Dot(a, a));
+}
 
-Vec3 Normalize(Vec3 a) {
+Vec3 Normalize(Vec3 a)
+{
     float length = Length(a);
     return length > 0 ? a * (1.0f / length) : a;
 }
 
-Matrix Identity() {
+Matrix Identity()
+{
     Matrix m{};
     for (int i = 0; i < 4; ++i) m[i][i] = 1;
     return m;
 }
 
-Matrix Translation(Vec3 t) {
+Matrix Translation(Vec3 t)
+{
     Matrix m = Identity();
     m[3][0] = t.x;
     m[3][1] = t.y;
@@ -31,7 +41,8 @@ Matrix Translation(Vec3 t) {
     return m;
 }
 
-Matrix Scaling(Vec3 s) {
+Matrix Scaling(Vec3 s)
+{
     Matrix m = Identity();
     m[0][0] = s.x;
     m[1][1] = s.y;
@@ -39,7 +50,8 @@ Matrix Scaling(Vec3 s) {
     return m;
 }
 
-Matrix Rotation(Vec3 axis, float angleDeg) {
+Matrix Rotation(Vec3 axis, float angleDeg)
+{
     Vec3 u = Normalize(axis);
     double a = angleDeg * M_PI / 180.0;
     float c = static_cast<float>(std::cos(a));
@@ -59,7 +71,8 @@ Matrix Rotation(Vec3 axis, float angleDeg) {
     return m;
 }
 
-Matrix operator*(const Matrix& a, const Matrix& b) {
+Matrix operator*(const Matrix &a, const Matrix &b)
+{
     Matrix m{};
     for (int col = 0; col < 4; ++col)
         for (int row = 0; row < 4; ++row) {
@@ -70,7 +83,8 @@ Matrix operator*(const Matrix& a, const Matrix& b) {
     return m;
 }
 
-Vec3 TransformPoint(const Matrix& m, Vec3 p) {
+Vec3 TransformPoint(const Matrix &m, Vec3 p)
+{
     return {m[0][0] * p.x + m[1][0] * p.y + m[2][0] * p.z + m[3][0],
             m[0][1] * p.x + m[1][1] * p.y + m[2][1] * p.z + m[3][1],
             m[0][2] * p.x + m[1][2] * p.y + m[2][2] * p.z + m[3][2]};

@@ -13,7 +13,7 @@ namespace scenekit {
 // the far range beyond the farthest corner, the near range inside the
 // nearest point of any face, both within the player's clip planes.
 // Evaluates the file's animation, so node data is left at some frame.
-void SetCameraRanges(Lib3dsFile* file, int frames);
+void SetCameraRanges(Lib3dsFile *file, int frames);
 
 }  // namespace scenekit
 

@@ -22,8 +22,8 @@ struct LibRotationKey {
 // `keys` must already be increasing and >= 0. Answers false with a message
 // (prefixed by `what`) for a zero or non-finite axis or angle, or when two
 // keys are too close in time for the turn between them.
-bool ExpandRotationKeys(const std::vector<RotationKey>& keys, std::vector<LibRotationKey>* out,
-                        std::string* error, const std::string& what);
+bool ExpandRotationKeys(const std::vector<RotationKey> &keys, std::vector<LibRotationKey> *out,
+                        std::string *error, const std::string &what);
 
 }  // namespace scenekit
 

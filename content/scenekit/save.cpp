@@ -21,22 +21,25 @@ namespace scenekit {
 namespace {
 
 struct FileDeleter {
-    void operator()(Lib3dsFile* file) const { lib3ds_file_free(file); }
+    void operator()(Lib3dsFile *file) const { lib3ds_file_free(file); }
 };
 using FilePtr = std::unique_ptr<Lib3dsFile, FileDeleter>;
 
-void CopyName(char (&field)[64], const std::string& name) {
+void CopyName(char (&field)[64], const std::string &name)
+{
     std::memset(field, 0, sizeof field);
     std::memcpy(field, name.data(), std::min(name.size(), sizeof field - 1));
 }
 
-void CopyVec(float* out, Vec3 v) {
+void CopyVec(float *out, Vec3 v)
+{
     out[0] = v.x;
     out[1] = v.y;
     out[2] = v.z;
 }
 
-void CopyRgb(float* out, Rgb c) {
+void CopyRgb(float *out, Rgb c)
+{
     out[0] = c.r;
     out[1] = c.g;
     out[2] = c.b;
@@ -45,7 +48,8 @@ void CopyRgb(float* out, Rgb c) {
 // Continuity -1 makes lib3ds's Kochanek-Bartels tangents equal the chords
 // to the neighbouring keys, which turns its Hermite curves into straight
 // segments and its squad into plain slerp.
-void SetTcb(Lib3dsTcb* tcb, int frame, Interpolation interpolation) {
+void SetTcb(Lib3dsTcb *tcb, int frame, Interpolation interpolation)
+{
     tcb->frame = frame;
     if (interpolation == Interpolation::Linear) {
         tcb->cont = -1;
@@ -57,7 +61,8 @@ void SetTcb(Lib3dsTcb* tcb, int frame, Interpolation interpolation) {
 // first key at frame 0 when it comes later, since before its first key a
 // lib3ds track answers its last key's value.
 template <class Key, class Value>
-std::vector<Key> WithFrameZero(const std::vector<Key>& keys, Value rest) {
+std::vector<Key> WithFrameZero(const std::vector<Key> &keys, Value rest)
+{
     std::vector<Key> out = keys;
     if (out.empty()) {
         Key key;
@@ -72,10 +77,11 @@ std::vector<Key> WithFrameZero(const std::vector<Key>& keys, Value rest) {
     return out;
 }
 
-void WriteTrack(Lib3dsLin3Track* track, const std::vector<Vec3Key>& keys, Vec3 rest,
-                Interpolation interpolation) {
-    for (const Vec3Key& k : WithFrameZero(keys, rest)) {
-        Lib3dsLin3Key* key = lib3ds_lin3_key_new();
+void WriteTrack(Lib3dsLin3Track *track, const std::vector<Vec3Key> &keys, Vec3 rest,
+                Interpolation interpolation)
+{
+    for (const Vec3Key &k : WithFrameZero(keys, rest)) {
+        Lib3dsLin3Key *key = lib3ds_lin3_key_new();
         SetTcb(&key->tcb, k.frame, interpolation);
         CopyVec(key->value, k.value);
         lib3ds_lin3_track_insert(track, key);
@@ -83,10 +89,11 @@ void WriteTrack(Lib3dsLin3Track* track, const std::vector<Vec3Key>& keys, Vec3 r
     lib3ds_lin3_track_setup(track);
 }
 
-void WriteTrack(Lib3dsLin1Track* track, const std::vector<FloatKey>& keys, float rest,
-                Interpolation interpolation) {
-    for (const FloatKey& k : WithFrameZero(keys, rest)) {
-        Lib3dsLin1Key* key = lib3ds_lin1_key_new();
+void WriteTrack(Lib3dsLin1Track *track, const std::vector<FloatKey> &keys, float rest,
+                Interpolation interpolation)
+{
+    for (const FloatKey &k : WithFrameZero(keys, rest)) {
+        Lib3dsLin1Key *key = lib3ds_lin1_key_new();
         SetTcb(&key->tcb, k.frame, interpolation);
         key->value = k.value;
         lib3ds_lin1_track_insert(track, key);
@@ -94,10 +101,11 @@ void WriteTrack(Lib3dsLin1Track* track, const std::vector<FloatKey>& keys, float
     lib3ds_lin1_track_setup(track);
 }
 
-void WriteTrack(Lib3dsQuatTrack* track, const std::vector<LibRotationKey>& keys,
-                Interpolation interpolation) {
-    for (const LibRotationKey& k : keys) {
-        Lib3dsQuatKey* key = lib3ds_quat_key_new();
+void WriteTrack(Lib3dsQuatTrack *track, const std::vector<LibRotationKey> &keys,
+                Interpolation interpolation)
+{
+    for (const LibRotationKey &k : keys) {
+        Lib3dsQuatKey *key = lib3ds_quat_key_new();
         SetTcb(&key->tcb, k.frame, interpolation);
         CopyVec(key->axis, k.axis);
         key->angle = k.angleRad;
@@ -106,9 +114,10 @@ void WriteTrack(Lib3dsQuatTrack* track, const std::vector<LibRotationKey>& keys,
     lib3ds_quat_track_setup(track);
 }
 
-void WriteMaterials(Lib3dsFile* file, const std::vector<Material>& materials) {
-    for (const Material& m : materials) {
-        Lib3dsMaterial* out = lib3ds_material_new();
+void WriteMaterials(Lib3dsFile *file, const std::vector<Material> &materials)
+{
+    for (const Material &m : materials) {
+        Lib3dsMaterial *out = lib3ds_material_new();
         CopyName(out->name, m.name);
         CopyRgb(out->ambient, m.ambient);
         CopyRgb(out->diffuse, m.diffuse);
@@ -125,8 +134,9 @@ void WriteMaterials(Lib3dsFile* file, const std::vector<Material>& materials) {
     }
 }
 
-bool WriteMesh(Lib3dsFile* file, const Mesh& mesh, bool nameEveryFace) {
-    Lib3dsMesh* out = lib3ds_mesh_new(mesh.name.c_str());
+bool WriteMesh(Lib3dsFile *file, const Mesh &mesh, bool nameEveryFace)
+{
+    Lib3dsMesh *out = lib3ds_mesh_new(mesh.name.c_str());
     if (!out) return false;
     lib3ds_file_insert_mesh(file, out);  // from here on the file frees it
     for (int col = 0; col < 4; ++col)
@@ -146,9 +156,11 @@ bool WriteMesh(Lib3dsFile* file, const Mesh& mesh, bool nameEveryFace) {
         if (!lib3ds_mesh_new_face_list(out, mesh.faces.size())) return false;
         std::string material;
         for (size_t i = 0; i < mesh.faces.size(); ++i) {
-            Lib3dsFace& face = out->faceL[i];
-            for (int k = 0; k < 3; ++k) face.points[k] = static_cast<Lib3dsWord>(mesh.faces[i].points[k]);
-            if (!mesh.faces[i].material.empty() || !nameEveryFace) material = mesh.faces[i].material;
+            Lib3dsFace &face = out->faceL[i];
+            for (int k = 0; k < 3; ++k)
+                face.points[k] = static_cast<Lib3dsWord>(mesh.faces[i].points[k]);
+            if (!mesh.faces[i].material.empty() || !nameEveryFace)
+                material = mesh.faces[i].material;
             CopyName(face.material, material);
             face.flags = 0x7;  // all three edges visible, as modellers write them
         }
@@ -156,9 +168,10 @@ bool WriteMesh(Lib3dsFile* file, const Mesh& mesh, bool nameEveryFace) {
     return true;
 }
 
-void WriteCameras(Lib3dsFile* file, const std::vector<Camera>& cameras) {
-    for (const Camera& c : cameras) {
-        Lib3dsCamera* out = lib3ds_camera_new(c.name.c_str());
+void WriteCameras(Lib3dsFile *file, const std::vector<Camera> &cameras)
+{
+    for (const Camera &c : cameras) {
+        Lib3dsCamera *out = lib3ds_camera_new(c.name.c_str());
         CopyVec(out->position, c.position);
         CopyVec(out->target, c.target);
         out->fov = c.fovDeg;
@@ -167,9 +180,10 @@ void WriteCameras(Lib3dsFile* file, const std::vector<Camera>& cameras) {
     }
 }
 
-void WriteLights(Lib3dsFile* file, const std::vector<Light>& lights) {
-    for (const Light& l : lights) {
-        Lib3dsLight* out = lib3ds_light_new(l.name.c_str());
+void WriteLights(Lib3dsFile *file, const std::vector<Light> &lights)
+{
+    for (const Light &l : lights) {
+        Lib3dsLight *out = lib3ds_light_new(l.name.c_str());
         CopyVec(out->position, l.position);
         CopyRgb(out->color, l.colour);
         out->multiplier = 1;
@@ -177,13 +191,14 @@ void WriteLights(Lib3dsFile* file, const std::vector<Light>& lights) {
     }
 }
 
-Lib3dsNode* NewNode(const Scene& scene, const Node& node) {
-    const Motion& m = node.motion;
-    Lib3dsNode* out = nullptr;
+Lib3dsNode *NewNode(const Scene &scene, const Node &node)
+{
+    const Motion &m = node.motion;
+    Lib3dsNode *out = nullptr;
     switch (node.type) {
     case NodeType::Object: {
         out = lib3ds_node_new_object();
-        Lib3dsObjectData& data = out->data.object;
+        Lib3dsObjectData &data = out->data.object;
         CopyVec(data.pivot, m.pivot);
         WriteTrack(&data.pos_track, m.position, Vec3{}, m.interpolation);
         std::vector<LibRotationKey> rotation;
@@ -195,9 +210,9 @@ Lib3dsNode* NewNode(const Scene& scene, const Node& node) {
     case NodeType::Camera: {
         out = lib3ds_node_new_camera();
         Camera record;
-        for (const Camera& c : scene.cameras())
+        for (const Camera &c : scene.cameras())
             if (c.name == node.name) record = c;
-        Lib3dsCameraData& data = out->data.camera;
+        Lib3dsCameraData &data = out->data.camera;
         WriteTrack(&data.pos_track, m.position, record.position, m.interpolation);
         WriteTrack(&data.fov_track, node.fov, record.fovDeg, m.interpolation);
         WriteTrack(&data.roll_track, node.roll, record.rollDeg, m.interpolation);
@@ -206,7 +221,7 @@ Lib3dsNode* NewNode(const Scene& scene, const Node& node) {
     case NodeType::Target: {
         out = lib3ds_node_new_target();
         Vec3 rest;
-        for (const Camera& c : scene.cameras())
+        for (const Camera &c : scene.cameras())
             if (c.name == node.name) rest = c.target;
         WriteTrack(&out->data.target.pos_track, m.position, rest, m.interpolation);
         break;
@@ -214,9 +229,9 @@ Lib3dsNode* NewNode(const Scene& scene, const Node& node) {
     case NodeType::Light: {
         out = lib3ds_node_new_light();
         Light record;
-        for (const Light& l : scene.lights())
+        for (const Light &l : scene.lights())
             if (l.name == node.name) record = l;
-        Lib3dsLightData& data = out->data.light;
+        Lib3dsLightData &data = out->data.light;
         WriteTrack(&data.pos_track, m.position, record.position, m.interpolation);
         const Vec3 colour{record.colour.r, record.colour.g, record.colour.b};
         WriteTrack(&data.col_track, {}, colour, m.interpolation);
@@ -228,10 +243,11 @@ Lib3dsNode* NewNode(const Scene& scene, const Node& node) {
 
 // The scene's nodes, and a still node for each light that has none: other
 // readers leave a light without a node out of their scene graph.
-std::vector<Node> NodesToWrite(const Scene& scene) {
+std::vector<Node> NodesToWrite(const Scene &scene)
+{
     std::vector<Node> nodes = scene.nodes();
-    for (const Light& light : scene.lights()) {
-        const bool hasNode = std::any_of(nodes.begin(), nodes.end(), [&](const Node& n) {
+    for (const Light &light : scene.lights()) {
+        const bool hasNode = std::any_of(nodes.begin(), nodes.end(), [&](const Node &n) {
             return n.type == NodeType::Light && n.name == light.name;
         });
         if (hasNode) continue;
@@ -246,7 +262,8 @@ std::vector<Node> NodesToWrite(const Scene& scene) {
 // Other readers take node ids for positions in the file, as 3D Studio writes
 // them: ids are given again in the order lib3ds writes the tree, each node
 // before its children.
-void NumberInWriteOrder(Lib3dsNode* node, Lib3dsWord parent, Lib3dsWord* next) {
+void NumberInWriteOrder(Lib3dsNode *node, Lib3dsWord parent, Lib3dsWord *next)
+{
     for (; node; node = node->next) {
         node->node_id = (*next)++;
         node->parent_id = parent;
@@ -256,10 +273,11 @@ void NumberInWriteOrder(Lib3dsNode* node, Lib3dsWord parent, Lib3dsWord* next) {
 
 // Top-level nodes need LIB3DS_NO_PARENT: a parent id equal to the node's own
 // id makes lib3ds_file_insert_node recurse forever.
-bool WriteNodes(Lib3dsFile* file, const Scene& scene) {
+bool WriteNodes(Lib3dsFile *file, const Scene &scene)
+{
     const std::vector<Node> nodes = NodesToWrite(scene);
     for (size_t i = 0; i < nodes.size(); ++i) {
-        Lib3dsNode* out = NewNode(scene, nodes[i]);
+        Lib3dsNode *out = NewNode(scene, nodes[i]);
         if (!out) return false;
         CopyName(out->name, nodes[i].name);
         out->node_id = static_cast<Lib3dsWord>(i);
@@ -272,12 +290,13 @@ bool WriteNodes(Lib3dsFile* file, const Scene& scene) {
     return true;
 }
 
-int LastKeyFrame(const std::vector<Node>& nodes) {
+int LastKeyFrame(const std::vector<Node> &nodes)
+{
     int last = 1;
-    auto consider = [&last](const auto& keys) {
+    auto consider = [&last](const auto &keys) {
         if (!keys.empty()) last = std::max(last, keys.back().frame);
     };
-    for (const Node& n : nodes) {
+    for (const Node &n : nodes) {
         consider(n.motion.position);
         consider(n.motion.rotation);
         consider(n.motion.scale);
@@ -289,7 +308,8 @@ int LastKeyFrame(const std::vector<Node>& nodes) {
 
 }  // namespace
 
-bool Scene::Save(const std::string& path, std::string* error, const SaveOptions& options) const {
+bool Scene::Save(const std::string &path, std::string *error, const SaveOptions &options) const
+{
     if (!Validate(error, options)) return false;
 
     FilePtr file(lib3ds_file_new());
@@ -300,7 +320,7 @@ bool Scene::Save(const std::string& path, std::string* error, const SaveOptions&
     file->segment_from = 0;
     file->segment_to = frames;
     WriteMaterials(file.get(), materials_);
-    for (const Mesh& mesh : meshes_)
+    for (const Mesh &mesh : meshes_)
         if (!WriteMesh(file.get(), mesh, options.nameEveryFace))
             return Fail(error, "out of memory for mesh " + mesh.name);
     WriteCameras(file.get(), cameras_);

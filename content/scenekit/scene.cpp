@@ -4,7 +4,8 @@
 
 namespace scenekit {
 
-Material Material::Plain(const std::string& name, Rgb diffuse) {
+Material Material::Plain(const std::string &name, Rgb diffuse)
+{
     Material m;
     m.name = name;
     m.diffuse = diffuse;
@@ -12,27 +13,31 @@ Material Material::Plain(const std::string& name, Rgb diffuse) {
     return m;
 }
 
-Material Material::Textured(const std::string& name, const std::string& image) {
+Material Material::Textured(const std::string &name, const std::string &image)
+{
     Material m;
     m.name = name;
     m.texture = image;
     return m;
 }
 
-Material Material::Reflective(const std::string& name, const std::string& image) {
+Material Material::Reflective(const std::string &name, const std::string &image)
+{
     Material m;
     m.name = name;
     m.reflection = image;
     return m;
 }
 
-Material Material::Glow(const std::string& name, const std::string& image) {
+Material Material::Glow(const std::string &name, const std::string &image)
+{
     Material m = Textured(name, image);
     m.transparency = 0.5f;
     return m;
 }
 
-void Mesh::Append(const Mesh& other) {
+void Mesh::Append(const Mesh &other)
+{
     const unsigned base = static_cast<unsigned>(points.size());
     const bool keepTexels = !texels.empty() || !other.texels.empty();
     if (keepTexels) {
@@ -42,64 +47,75 @@ void Mesh::Append(const Mesh& other) {
     }
     points.insert(points.end(), other.points.begin(), other.points.end());
     for (Face face : other.faces) {
-        for (unsigned& index : face.points) index += base;
+        for (unsigned &index : face.points) index += base;
         faces.push_back(face);
     }
 }
 
-void Mesh::Transform(const Matrix& m) {
-    for (Vec3& p : points) p = TransformPoint(m, p);
+void Mesh::Transform(const Matrix &m)
+{
+    for (Vec3 &p : points) p = TransformPoint(m, p);
 }
 
-void Mesh::SetMaterial(const std::string& material) {
-    for (Face& face : faces) face.material = material;
+void Mesh::SetMaterial(const std::string &material)
+{
+    for (Face &face : faces) face.material = material;
 }
 
-Motion Motion::Still(Vec3 position) {
+Motion Motion::Still(Vec3 position)
+{
     Motion m;
     m.position.push_back({0, position});
     return m;
 }
 
-Motion Motion::Spin(Vec3 position, Vec3 axis, int firstFrame, int lastFrame, float turnsDeg) {
+Motion Motion::Spin(Vec3 position, Vec3 axis, int firstFrame, int lastFrame, float turnsDeg)
+{
     Motion m = Still(position);
     m.rotation.push_back({firstFrame, axis, 0});
     m.rotation.push_back({lastFrame, axis, turnsDeg});
     return m;
 }
 
-Motion Motion::Path(const std::vector<Vec3Key>& keys) {
+Motion Motion::Path(const std::vector<Vec3Key> &keys)
+{
     Motion m;
     m.position = keys;
     return m;
 }
 
-int Scene::AddMaterial(const Material& material) {
+int Scene::AddMaterial(const Material &material)
+{
     materials_.push_back(material);
     return static_cast<int>(materials_.size()) - 1;
 }
 
-int Scene::AddMesh(const Mesh& mesh) {
+int Scene::AddMesh(const Mesh &mesh)
+{
     meshes_.push_back(mesh);
     return static_cast<int>(meshes_.size()) - 1;
 }
 
-int Scene::AddCamera(const Camera& camera) {
+int Scene::AddCamera(const Camera &camera)
+{
     cameras_.push_back(camera);
     return static_cast<int>(cameras_.size()) - 1;
 }
 
-int Scene::AddLight(const Light& light) {
+int Scene::AddLight(const Light &light)
+{
     lights_.push_back(light);
     return static_cast<int>(lights_.size()) - 1;
 }
 
-int Scene::AddNode(const Node& node) {
+int Scene::AddNode(const Node &node)
+{
     nodes_.push_back(node);
     return static_cast<int>(nodes_.size()) - 1;
 }
 
-int Scene::AddObject(const Mesh& mesh, const Motion& motion, int parent) {
+int Scene::AddObject(const Mesh &mesh, const Motion &motion, int parent)
+{
     AddMesh(mesh);
     Node node;
     node.type = NodeType::Object;
@@ -109,7 +125,8 @@ int Scene::AddObject(const Mesh& mesh, const Motion& motion, int parent) {
     return AddNode(node);
 }
 
-int Scene::AddDummy(const Motion& motion, int parent) {
+int Scene::AddDummy(const Motion &motion, int parent)
+{
     Node node;
     node.type = NodeType::Object;
     node.name = kDummyName;
@@ -118,9 +135,10 @@ int Scene::AddDummy(const Motion& motion, int parent) {
     return AddNode(node);
 }
 
-int Scene::AddAnimatedCamera(const std::string& name, const std::vector<Vec3Key>& positions,
-                             const std::vector<Vec3Key>& targets, float fovDeg, float rollDeg,
-                             Interpolation interpolation) {
+int Scene::AddAnimatedCamera(const std::string &name, const std::vector<Vec3Key> &positions,
+                             const std::vector<Vec3Key> &targets, float fovDeg, float rollDeg,
+                             Interpolation interpolation)
+{
     Camera camera;
     camera.name = name;
     if (!positions.empty()) camera.position = positions.front().value;
@@ -147,7 +165,8 @@ int Scene::AddAnimatedCamera(const std::string& name, const std::vector<Vec3Key>
     return cameraIndex;
 }
 
-int Scene::AddLight(const Light& light, const std::vector<Vec3Key>& positions) {
+int Scene::AddLight(const Light &light, const std::vector<Vec3Key> &positions)
+{
     const int index = AddLight(light);
     if (!positions.empty()) {
         Node node;

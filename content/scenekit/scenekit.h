@@ -33,13 +33,34 @@ struct Vec3 {
     float x = 0, y = 0, z = 0;
 };
 
-inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vec3 operator-(Vec3 a) { return {-a.x, -a.y, -a.z}; }
-inline Vec3 operator*(Vec3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-inline Vec3 operator*(float s, Vec3 a) { return a * s; }
-inline bool operator==(Vec3 a, Vec3 b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
-inline bool operator!=(Vec3 a, Vec3 b) { return !(a == b); }
+inline Vec3 operator+(Vec3 a, Vec3 b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vec3 operator-(Vec3 a, Vec3 b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vec3 operator-(Vec3 a)
+{
+    return {-a.x, -a.y, -a.z};
+}
+inline Vec3 operator*(Vec3 a, float s)
+{
+    return {a.x * s, a.y * s, a.z * s};
+}
+inline Vec3 operator*(float s, Vec3 a)
+{
+    return a * s;
+}
+inline bool operator==(Vec3 a, Vec3 b)
+{
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+inline bool operator!=(Vec3 a, Vec3 b)
+{
+    return !(a == b);
+}
 float Dot(Vec3 a, Vec3 b);
 Vec3 Cross(Vec3 a, Vec3 b);
 float Length(Vec3 a);
@@ -60,8 +81,8 @@ Matrix Scaling(Vec3 s);
 // Right-handed rotation: positive angles turn counter-clockwise when seen
 // from the tip of the axis looking towards the origin.
 Matrix Rotation(Vec3 axis, float angleDeg);
-Matrix operator*(const Matrix& a, const Matrix& b);
-Vec3 TransformPoint(const Matrix& m, Vec3 p);
+Matrix operator*(const Matrix &a, const Matrix &b);
+Vec3 TransformPoint(const Matrix &m, Vec3 p);
 
 // ---- Scene records ---------------------------------------------------------
 
@@ -77,13 +98,13 @@ struct Material {
     Rgb ambient{0.2f, 0.2f, 0.2f};
     Rgb diffuse{0.8f, 0.8f, 0.8f};
     Rgb specular{0.0f, 0.0f, 0.0f};
-    float shininess = 0;     // 0..1
+    float shininess = 0;  // 0..1
 
-    static Material Plain(const std::string& name, Rgb diffuse);
-    static Material Textured(const std::string& name, const std::string& image);
-    static Material Reflective(const std::string& name, const std::string& image);
+    static Material Plain(const std::string &name, Rgb diffuse);
+    static Material Textured(const std::string &name, const std::string &image);
+    static Material Reflective(const std::string &name, const std::string &image);
     // Textured and drawn additively (transparency 0.5).
-    static Material Glow(const std::string& name, const std::string& image);
+    static Material Glow(const std::string &name, const std::string &image);
 };
 
 struct Face {
@@ -94,19 +115,19 @@ struct Face {
 };
 
 struct Mesh {
-    std::string name;            // an object node draws the mesh of its own name
-    std::vector<Vec3> points;    // as 3DS stores them: already transformed by `matrix`
+    std::string name;          // an object node draws the mesh of its own name
+    std::vector<Vec3> points;  // as 3DS stores them: already transformed by `matrix`
     std::vector<std::array<float, 2>> texels;  // empty, or one (u, v) per point
     std::vector<Face> faces;
     Matrix matrix = Identity();  // the mesh's own frame; the player undoes it
 
     // Appends `other`'s points, texels and faces (indices shifted). When only
     // one of the two has texels, the other's points get (0, 0).
-    void Append(const Mesh& other);
+    void Append(const Mesh &other);
     // Moves every point by m (the mesh matrix is left as it is).
-    void Transform(const Matrix& m);
+    void Transform(const Matrix &m);
     // Sets every face's material name.
-    void SetMaterial(const std::string& material);
+    void SetMaterial(const std::string &material);
 };
 
 // Its near and far ranges in the file are computed on save: they hold every
@@ -187,18 +208,18 @@ struct Motion {
     // firstFrame to turnsDeg at lastFrame.
     static Motion Spin(Vec3 position, Vec3 axis, int firstFrame, int lastFrame, float turnsDeg);
     // Moving in straight lines through the (frame, position) keys.
-    static Motion Path(const std::vector<Vec3Key>& keys);
+    static Motion Path(const std::vector<Vec3Key> &keys);
 };
 
 enum class NodeType { Object, Camera, Target, Light };
 
 constexpr int kNoParent = -1;
-constexpr const char* kDummyName = "$$$DUMMY";  // object nodes the player never draws
+constexpr const char *kDummyName = "$$$DUMMY";  // object nodes the player never draws
 
 struct Node {
     NodeType type = NodeType::Object;
-    std::string name;       // object: its mesh; camera/light: its record; target: its camera
-    int parent = kNoParent; // index returned by an earlier or later Add*; no cycles
+    std::string name;        // object: its mesh; camera/light: its record; target: its camera
+    int parent = kNoParent;  // index returned by an earlier or later Add*; no cycles
     Motion motion;
     std::vector<FloatKey> fov;   // camera nodes only; none: the camera record's fov
     std::vector<FloatKey> roll;  // camera nodes only; none: the camera record's roll
@@ -228,25 +249,25 @@ class Scene {
 public:
     // Each Add* copies the record and answers its index in its own list
     // (nodes: the index to use as a parent). Nothing is checked until Save.
-    int AddMaterial(const Material& material);
-    int AddMesh(const Mesh& mesh);
-    int AddCamera(const Camera& camera);
-    int AddLight(const Light& light);
-    int AddNode(const Node& node);
+    int AddMaterial(const Material &material);
+    int AddMesh(const Mesh &mesh);
+    int AddCamera(const Camera &camera);
+    int AddLight(const Light &light);
+    int AddNode(const Node &node);
 
     // Adds the mesh and an object node of its name with this motion.
-    int AddObject(const Mesh& mesh, const Motion& motion = Motion(), int parent = kNoParent);
+    int AddObject(const Mesh &mesh, const Motion &motion = Motion(), int parent = kNoParent);
     // Adds a "$$$DUMMY" object node: a transform for its children, not drawn.
-    int AddDummy(const Motion& motion, int parent = kNoParent);
+    int AddDummy(const Motion &motion, int parent = kNoParent);
     // Adds the camera record (placed at the first keys), its camera node
     // (position keys, one fov key, one roll key) and its target node, both
     // named `name`. Answers the camera node's index. Name the show camera
     // "Camera01": the player looks for a target node of that name.
-    int AddAnimatedCamera(const std::string& name, const std::vector<Vec3Key>& positions,
-                          const std::vector<Vec3Key>& targets, float fovDeg,
-                          float rollDeg = 0, Interpolation interpolation = Interpolation::Linear);
+    int AddAnimatedCamera(const std::string &name, const std::vector<Vec3Key> &positions,
+                          const std::vector<Vec3Key> &targets, float fovDeg, float rollDeg = 0,
+                          Interpolation interpolation = Interpolation::Linear);
     // Adds the light record and, when `positions` is not empty, a light node.
-    int AddLight(const Light& light, const std::vector<Vec3Key>& positions);
+    int AddLight(const Light &light, const std::vector<Vec3Key> &positions);
 
     // Length of the animation in frames written to the file's keyframer
     // header; by default the last key frame of any node (at least 1).
@@ -255,26 +276,26 @@ public:
 
     // Checks everything Save checks, writes nothing. On failure answers false
     // and, when `error` is not null, a message naming the faulty record.
-    bool Validate(std::string* error, const SaveOptions& options = SaveOptions()) const;
+    bool Validate(std::string *error, const SaveOptions &options = SaveOptions()) const;
     // Validates, then writes the scene with lib3ds_file_save. Answers true
     // when the file was written; on failure no file is left behind and
     // `error` (when not null) says why. The scene is not changed.
-    bool Save(const std::string& path, std::string* error,
-              const SaveOptions& options = SaveOptions()) const;
+    bool Save(const std::string &path, std::string *error,
+              const SaveOptions &options = SaveOptions()) const;
 
     // Records for changes after adding; `index` is one answered by Add*
     // (std::out_of_range otherwise).
-    Material& material(int index) { return materials_.at(index); }
-    Mesh& mesh(int index) { return meshes_.at(index); }
-    Camera& camera(int index) { return cameras_.at(index); }
-    Light& light(int index) { return lights_.at(index); }
-    Node& node(int index) { return nodes_.at(index); }
+    Material &material(int index) { return materials_.at(index); }
+    Mesh &mesh(int index) { return meshes_.at(index); }
+    Camera &camera(int index) { return cameras_.at(index); }
+    Light &light(int index) { return lights_.at(index); }
+    Node &node(int index) { return nodes_.at(index); }
 
-    const std::vector<Material>& materials() const { return materials_; }
-    const std::vector<Mesh>& meshes() const { return meshes_; }
-    const std::vector<Camera>& cameras() const { return cameras_; }
-    const std::vector<Light>& lights() const { return lights_; }
-    const std::vector<Node>& nodes() const { return nodes_; }
+    const std::vector<Material> &materials() const { return materials_; }
+    const std::vector<Mesh> &meshes() const { return meshes_; }
+    const std::vector<Camera> &cameras() const { return cameras_; }
+    const std::vector<Light> &lights() const { return lights_; }
+    const std::vector<Node> &nodes() const { return nodes_; }
 
 private:
     std::vector<Material> materials_;

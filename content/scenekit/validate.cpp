@@ -18,14 +18,24 @@ constexpr size_t kMaxNameBytes = 63;
 constexpr size_t kMaxListSize = 65535;  // indices are 16-bit words in the file
 constexpr char kTargetName[] = "Camera01";
 
-std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+std::string Quoted(const std::string &name)
+{
+    return "\"" + name + "\"";
+}
 
-bool Finite(float v) { return std::isfinite(v); }
-bool Finite(Vec3 v) { return Finite(v.x) && Finite(v.y) && Finite(v.z); }
+bool Finite(float v)
+{
+    return std::isfinite(v);
+}
+bool Finite(Vec3 v)
+{
+    return Finite(v.x) && Finite(v.y) && Finite(v.z);
+}
 
 // A name that fits lib3ds's 64-byte fields and survives as a C string.
-bool CheckName(const std::string& what, const std::string& name, bool mayBeEmpty,
-               std::string* error) {
+bool CheckName(const std::string &what, const std::string &name, bool mayBeEmpty,
+               std::string *error)
+{
     if (name.empty() && !mayBeEmpty) return Fail(error, what + " has an empty name");
     if (name.size() > kMaxNameBytes)
         return Fail(error, what + " name " + Quoted(name) + " is longer than 63 bytes");
@@ -35,10 +45,11 @@ bool CheckName(const std::string& what, const std::string& name, bool mayBeEmpty
 }
 
 template <class Record>
-bool CheckUniqueNames(const std::string& what, const std::vector<Record>& records,
-                      std::string* error) {
+bool CheckUniqueNames(const std::string &what, const std::vector<Record> &records,
+                      std::string *error)
+{
     std::set<std::string> seen;
-    for (const Record& r : records) {
+    for (const Record &r : records) {
         if (!CheckName(what, r.name, false, error)) return false;
         if (!seen.insert(r.name).second)
             return Fail(error, what + " name " + Quoted(r.name) + " is used twice");
@@ -46,9 +57,10 @@ bool CheckUniqueNames(const std::string& what, const std::vector<Record>& record
     return true;
 }
 
-bool CheckMaterials(const std::vector<Material>& materials, std::string* error) {
+bool CheckMaterials(const std::vector<Material> &materials, std::string *error)
+{
     if (!CheckUniqueNames("material", materials, error)) return false;
-    for (const Material& m : materials) {
+    for (const Material &m : materials) {
         const std::string what = "material " + Quoted(m.name);
         if (!CheckName(what + " texture", m.texture, true, error)) return false;
         if (!CheckName(what + " reflection", m.reflection, true, error)) return false;
@@ -58,14 +70,16 @@ bool CheckMaterials(const std::vector<Material>& materials, std::string* error) 
     return true;
 }
 
-bool Invertible(const Matrix& m) {
+bool Invertible(const Matrix &m)
+{
     const float det = m[0][0] * (m[1][1] * m[2][2] - m[2][1] * m[1][2]) -
                       m[1][0] * (m[0][1] * m[2][2] - m[2][1] * m[0][2]) +
                       m[2][0] * (m[0][1] * m[1][2] - m[1][1] * m[0][2]);
     return std::isfinite(det) && std::fabs(det) > 1e-12f;
 }
 
-bool CheckMesh(const Mesh& mesh, std::string* error) {
+bool CheckMesh(const Mesh &mesh, std::string *error)
+{
     const std::string what = "mesh " + Quoted(mesh.name);
     if (mesh.points.size() > kMaxListSize)
         return Fail(error, what + " has " + std::to_string(mesh.points.size()) +
@@ -74,8 +88,8 @@ bool CheckMesh(const Mesh& mesh, std::string* error) {
         return Fail(error, what + " has " + std::to_string(mesh.faces.size()) +
                                " faces; a mesh holds at most 65535");
     if (!mesh.texels.empty() && mesh.texels.size() != mesh.points.size())
-        return Fail(error, what + " has " + std::to_string(mesh.texels.size()) +
-                               " texels for " + std::to_string(mesh.points.size()) +
+        return Fail(error, what + " has " + std::to_string(mesh.texels.size()) + " texels for " +
+                               std::to_string(mesh.points.size()) +
                                " points; give none or one per point");
     for (size_t i = 0; i < mesh.points.size(); ++i)
         if (!Finite(mesh.points[i]))
@@ -84,7 +98,7 @@ bool CheckMesh(const Mesh& mesh, std::string* error) {
         if (!Finite(mesh.texels[i][0]) || !Finite(mesh.texels[i][1]))
             return Fail(error, what + ": texel " + std::to_string(i) + " is not finite");
     for (size_t i = 0; i < mesh.faces.size(); ++i) {
-        const Face& face = mesh.faces[i];
+        const Face &face = mesh.faces[i];
         const std::string faceWhat = what + ": face " + std::to_string(i);
         for (unsigned index : face.points)
             if (index >= mesh.points.size())
@@ -95,7 +109,7 @@ bool CheckMesh(const Mesh& mesh, std::string* error) {
             return Fail(error, faceWhat + " repeats a point");
         if (!CheckName(faceWhat + " material", face.material, true, error)) return false;
     }
-    for (const auto& column : mesh.matrix)
+    for (const auto &column : mesh.matrix)
         for (float v : column)
             if (!Finite(v)) return Fail(error, what + ": matrix is not finite");
     if (!Invertible(mesh.matrix)) return Fail(error, what + ": matrix cannot be inverted");
@@ -103,7 +117,8 @@ bool CheckMesh(const Mesh& mesh, std::string* error) {
 }
 
 template <class Key>
-bool CheckFrames(const std::vector<Key>& keys, const std::string& what, std::string* error) {
+bool CheckFrames(const std::vector<Key> &keys, const std::string &what, std::string *error)
+{
     for (size_t i = 0; i < keys.size(); ++i) {
         if (keys[i].frame < 0)
             return Fail(error, what + " key at frame " + std::to_string(keys[i].frame) +
@@ -120,20 +135,23 @@ bool CheckFrames(const std::vector<Key>& keys, const std::string& what, std::str
 }
 
 template <class Key>
-bool CheckValues(const std::vector<Key>& keys, const std::string& what, std::string* error) {
-    for (const Key& key : keys)
+bool CheckValues(const std::vector<Key> &keys, const std::string &what, std::string *error)
+{
+    for (const Key &key : keys)
         if (!Finite(key.value))
-            return Fail(error, what + " key at frame " + std::to_string(key.frame) +
-                                   " is not finite");
+            return Fail(error,
+                        what + " key at frame " + std::to_string(key.frame) + " is not finite");
     return true;
 }
 
-std::string NodeLabel(const std::vector<Node>& nodes, size_t i) {
+std::string NodeLabel(const std::vector<Node> &nodes, size_t i)
+{
     return "node " + std::to_string(i) + " (" + Quoted(nodes[i].name) + ")";
 }
 
-bool CheckNodeTracks(const Node& node, const std::string& what, std::string* error) {
-    const Motion& m = node.motion;
+bool CheckNodeTracks(const Node &node, const std::string &what, std::string *error)
+{
+    const Motion &m = node.motion;
     if (!Finite(m.pivot)) return Fail(error, what + ": pivot is not finite");
     if (!CheckFrames(m.position, what + " position", error) ||
         !CheckValues(m.position, what + " position", error) ||
@@ -157,12 +175,13 @@ bool CheckNodeTracks(const Node& node, const std::string& what, std::string* err
 }
 
 // Every light is written with a node, its own when it has none.
-bool CheckNodes(const std::vector<Node>& nodes, size_t lights, std::string* error) {
+bool CheckNodes(const std::vector<Node> &nodes, size_t lights, std::string *error)
+{
     if (nodes.size() + lights >= kMaxListSize)
         return Fail(error, "a scene holds at most 65534 nodes and lights together");
     const int count = static_cast<int>(nodes.size());
     for (int i = 0; i < count; ++i) {
-        const Node& node = nodes[i];
+        const Node &node = nodes[i];
         const std::string what = NodeLabel(nodes, i);
         if (!CheckName("node " + std::to_string(i), node.name, false, error)) return false;
         if (node.parent != kNoParent && (node.parent < 0 || node.parent >= count))
@@ -181,20 +200,23 @@ bool CheckNodes(const std::vector<Node>& nodes, size_t lights, std::string* erro
     return true;
 }
 
-bool HasNode(const std::vector<Node>& nodes, NodeType type, const std::string& name) {
+bool HasNode(const std::vector<Node> &nodes, NodeType type, const std::string &name)
+{
     return std::any_of(nodes.begin(), nodes.end(),
-                       [&](const Node& n) { return n.type == type && n.name == name; });
+                       [&](const Node &n) { return n.type == type && n.name == name; });
 }
 
-int Depth(const std::vector<Node>& nodes, size_t i) {
+int Depth(const std::vector<Node> &nodes, size_t i)
+{
     int depth = 1;
     for (int p = nodes[i].parent; p != kNoParent; p = nodes[p].parent) ++depth;
     return depth;
 }
 
 // Keys as written: a frame-0 copy may be added, and long turns are split.
-size_t LongestTrack(const Node& node) {
-    auto written = [](const auto& keys) {
+size_t LongestTrack(const Node &node)
+{
+    auto written = [](const auto &keys) {
         return keys.size() + (keys.empty() || keys.front().frame > 0 ? 1 : 0);
     };
     std::vector<LibRotationKey> rotation;
@@ -203,15 +225,18 @@ size_t LongestTrack(const Node& node) {
                      written(node.fov), written(node.roll)});
 }
 
-bool CheckPlayerLimits(const Scene& scene, std::string* error) {
+bool CheckPlayerLimits(const Scene &scene, std::string *error)
+{
     const size_t most = scenelimits::MaxListLength;
     const std::string limit = std::to_string(most);
     if (scene.materials().size() > most || scene.meshes().size() > most ||
-        scene.cameras().size() > most || scene.lights().size() > most || scene.nodes().size() > most)
+        scene.cameras().size() > most || scene.lights().size() > most ||
+        scene.nodes().size() > most)
         return Fail(error, "the player reads at most " + limit +
                                " materials, meshes, cameras, lights and nodes each");
     size_t elements = 0;
-    for (const Mesh& m : scene.meshes()) elements += m.points.size() + m.texels.size() + m.faces.size();
+    for (const Mesh &m : scene.meshes())
+        elements += m.points.size() + m.texels.size() + m.faces.size();
     if (elements > scenelimits::MaxElements)
         return Fail(error, "the scene has " + std::to_string(elements) +
                                " points, texels and faces; the player reads at most " +
@@ -227,11 +252,12 @@ bool CheckPlayerLimits(const Scene& scene, std::string* error) {
     return true;
 }
 
-bool CheckPlayable(const Scene& scene, std::string* error) {
+bool CheckPlayable(const Scene &scene, std::string *error)
+{
     if (!CheckPlayerLimits(scene, error)) return false;
     if (scene.cameras().empty()) return Fail(error, "the scene has no camera");
     std::string first = scene.cameras().front().name;
-    for (const Camera& c : scene.cameras()) first = std::min(first, c.name);
+    for (const Camera &c : scene.cameras()) first = std::min(first, c.name);
     if (!HasNode(scene.nodes(), NodeType::Camera, first))
         return Fail(error, "no camera node is named " + Quoted(first) +
                                ", the camera whose name sorts first");
@@ -239,17 +265,17 @@ bool CheckPlayable(const Scene& scene, std::string* error) {
         return Fail(error, "no target node is named \"Camera01\"");
 
     std::set<std::string> meshNames, materialNames;
-    for (const Mesh& m : scene.meshes()) meshNames.insert(m.name);
-    for (const Material& m : scene.materials()) materialNames.insert(m.name);
+    for (const Mesh &m : scene.meshes()) meshNames.insert(m.name);
+    for (const Material &m : scene.materials()) materialNames.insert(m.name);
     for (size_t i = 0; i < scene.nodes().size(); ++i) {
-        const Node& n = scene.nodes()[i];
+        const Node &n = scene.nodes()[i];
         if (n.type == NodeType::Object && n.name != kDummyName && !meshNames.count(n.name))
             return Fail(error, NodeLabel(scene.nodes(), i) + " has no mesh of its name");
     }
-    for (const Mesh& mesh : scene.meshes()) {
+    for (const Mesh &mesh : scene.meshes()) {
         bool named = false;
         for (size_t i = 0; i < mesh.faces.size(); ++i) {
-            const std::string& material = mesh.faces[i].material;
+            const std::string &material = mesh.faces[i].material;
             const std::string what = "mesh " + Quoted(mesh.name) + ": face " + std::to_string(i);
             if (material.empty() && !named)
                 return Fail(error, what + " has no material and no earlier face names one");
@@ -264,17 +290,18 @@ bool CheckPlayable(const Scene& scene, std::string* error) {
 
 }  // namespace
 
-bool Scene::Validate(std::string* error, const SaveOptions& options) const {
+bool Scene::Validate(std::string *error, const SaveOptions &options) const
+{
     if (!CheckMaterials(materials_, error)) return false;
     if (!CheckUniqueNames("mesh", meshes_, error)) return false;
-    for (const Mesh& mesh : meshes_)
+    for (const Mesh &mesh : meshes_)
         if (!CheckMesh(mesh, error)) return false;
     if (!CheckUniqueNames("camera", cameras_, error)) return false;
-    for (const Camera& c : cameras_)
+    for (const Camera &c : cameras_)
         if (!Finite(c.position) || !Finite(c.target) || !Finite(c.fovDeg) || !Finite(c.rollDeg))
             return Fail(error, "camera " + Quoted(c.name) + " has a value that is not finite");
     if (!CheckUniqueNames("light", lights_, error)) return false;
-    for (const Light& l : lights_)
+    for (const Light &l : lights_)
         if (!Finite(l.position))
             return Fail(error, "light " + Quoted(l.name) + " has a position that is not finite");
     if (!CheckNodes(nodes_, lights_.size(), error)) return false;

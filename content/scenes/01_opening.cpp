@@ -14,7 +14,8 @@ namespace {
 
 // Angle after `t` of the slot for a ring that turns `perBarDeg` on each bar,
 // easing into and out of each turn during the first half of the bar.
-float TickAngle(float t, int frames, float perBarDeg) {
+float TickAngle(float t, int frames, float perBarDeg)
+{
     const float frame = t * frames;
     const int bar = static_cast<int>(frame / kBar);
     const float inBar = (frame - bar * kBar) / (kBar / 2.0f);
@@ -23,14 +24,15 @@ float TickAngle(float t, int frames, float perBarDeg) {
 
 }  // namespace
 
-Scene BuildOpening() {
+Scene BuildOpening()
+{
     const int frames = kSlot8;
     Scene scene;
     scene.AddMaterial(Material::Textured("Nebula", "nebula.jpg"));
     const Material chrome = Material::Reflective("Sunset chrome", "sunset_env.png");
     const Material gold = Material::Reflective("Gold", "gold_env.png");
     const Material moonChrome = Material::Reflective("Moon chrome", "chrome_env.png");
-    for (const Material& m : {chrome, gold, moonChrome}) {
+    for (const Material &m : {chrome, gold, moonChrome}) {
         scene.AddMaterial(m);
         scene.AddMaterial(SphereMapTwin(m));
     }
@@ -57,9 +59,8 @@ Scene BuildOpening() {
     ClearTexels(planet);
     ShareSphereMapping(planet, chrome);
     Motion planetMotion = Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 90);
-    planetMotion.scale = SampleScale(frames, 1, [&](float t) {
-        return 1 + 0.07f * BeatPulse(t * frames, kBar);
-    });
+    planetMotion.scale =
+        SampleScale(frames, 1, [&](float t) { return 1 + 0.07f * BeatPulse(t * frames, kBar); });
     scene.AddObject(planet, planetMotion);
 
     // The gyroscope: three rings, each carried by the one outside it.
@@ -67,30 +68,35 @@ Scene BuildOpening() {
     outer.Transform(Rotation({1, 0, 0}, 90));  // stands in the XZ plane
     ShareSphereMapping(outer, gold);
     Motion outerMotion;
-    outerMotion.rotation = SampleAngle(frames, 1, {0, 0, 1}, [&](float t) { return TickAngle(t, frames, 90); });
+    outerMotion.rotation =
+        SampleAngle(frames, 1, {0, 0, 1}, [&](float t) { return TickAngle(t, frames, 90); });
     const int outerNode = scene.AddObject(outer, outerMotion);
 
     Mesh middle = scenekit::Torus("Ring middle", {0, 0, 0}, 80, 2.4f, 48, 8, "Gold");
     ShareSphereMapping(middle, gold);
     Motion middleMotion;
-    middleMotion.rotation = SampleAngle(frames, 1, {1, 0, 0}, [&](float t) { return 30 - TickAngle(t, frames, 90); });
+    middleMotion.rotation =
+        SampleAngle(frames, 1, {1, 0, 0}, [&](float t) { return 30 - TickAngle(t, frames, 90); });
     const int middleNode = scene.AddObject(middle, middleMotion, outerNode);
 
     Mesh inner = scenekit::Torus("Ring inner", {0, 0, 0}, 68, 2.4f, 48, 8, "Gold");
     inner.Transform(Rotation({0, 1, 0}, 90));  // stands in the YZ plane
     ShareSphereMapping(inner, gold);
     Motion innerMotion;
-    innerMotion.rotation = SampleAngle(frames, 1, {0, 1, 0}, [&](float t) { return TickAngle(t, frames, 180); });
+    innerMotion.rotation =
+        SampleAngle(frames, 1, {0, 1, 0}, [&](float t) { return TickAngle(t, frames, 180); });
     scene.AddObject(inner, innerMotion, middleNode);
 
     // Moons on a tilted orbit: a fixed tilt carries a spinning carrier.
     Motion tilt;
     tilt.rotation = {{0, {1, 0.3f, 0}, 24}};
     const int tiltNode = scene.AddDummy(tilt);
-    const int orbitNode = scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 160), tiltNode);
+    const int orbitNode =
+        scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 160), tiltNode);
     int i = 0;
-    for (const Vec3& p : Ring(6, {0, 0, 0}, 150, 15)) {
-        Mesh moon = scenekit::Sphere("Moon " + std::to_string(i), {0, 0, 0}, 7 + 2.0f * (i % 3), 12, 6, "Moon chrome");
+    for (const Vec3 &p : Ring(6, {0, 0, 0}, 150, 15)) {
+        Mesh moon = scenekit::Sphere("Moon " + std::to_string(i), {0, 0, 0}, 7 + 2.0f * (i % 3), 12,
+                                     6, "Moon chrome");
         ShareSphereMapping(moon, moonChrome);
         Motion m = Motion::Still(p);
         m.rotation = {{0, {0, 0, 1}, 0}, {frames, {0, 0, 1}, 240.0f + 40 * i}};
@@ -125,16 +131,17 @@ Scene BuildOpening() {
     // image's ring alone, without its faint middle.
     Motion rim;
     rim.rotation = FaceCamera(frames, 2, camera, Fixed({0, 0, 0}));
-    scene.AddObject(GlowBand("rim", {0, 0, 0}, 150, {0, -1, 0}, {0, 0, 1}, 0.59f, 0.84f, 32, "Rim"), rim);
+    scene.AddObject(GlowBand("rim", {0, 0, 0}, 150, {0, -1, 0}, {0, 0, 1}, 0.59f, 0.84f, 32, "Rim"),
+                    rim);
 
     // Glints riding on the outer ring, flashing on the beats. Hung under the
     // ring, they draw before it, and it covers them where it crosses them.
     for (int k = 0; k < 2; ++k) {
         Motion glint = Motion::Still({k == 0 ? 92.0f : -92.0f, 0, 0});
-        glint.scale = SampleScale(frames, 1, [&](float t) {
-            return 0.2f + BeatPulse(t * frames + k * 2.5f, kBeat * 2);
-        });
-        scene.AddObject(Sprite("sglint " + std::to_string(k), {0, 0, 0}, 40, "Glint"), glint, outerNode);
+        glint.scale = SampleScale(
+            frames, 1, [&](float t) { return 0.2f + BeatPulse(t * frames + k * 2.5f, kBeat * 2); });
+        scene.AddObject(Sprite("sglint " + std::to_string(k), {0, 0, 0}, 40, "Glint"), glint,
+                        outerNode);
     }
 
     scene.SetFrames(frames);

@@ -11,7 +11,8 @@ namespace scenes {
 
 using namespace kit;
 
-Scene BuildCircuitCity() {
+Scene BuildCircuitCity()
+{
     const int frames = kSlot8;
     Scene scene;
     scene.AddMaterial(Material::Textured("Board", "circuit.png"));
@@ -32,7 +33,7 @@ Scene BuildCircuitCity() {
     // The city: a 7 x 7 lot of chips, taller towards the middle, each rising
     // on the beat of its ring (distance from the centre).
     Rng rng(3);
-    const char* skins[] = {"Panel", "Carbon", "Steel", "Hex"};
+    const char *skins[] = {"Panel", "Carbon", "Steel", "Hex"};
     int n = 0;
     for (int j = -3; j <= 3; ++j)
         for (int i = -3; i <= 3; ++i) {
@@ -52,8 +53,11 @@ Scene BuildCircuitCity() {
             }
             Motion m = Motion::Still(at);
             const int rise = 4 + ring * kBeat;  // the middle rises first
-            m.scale = {{0, {1, 1, 0.02f}}, {rise, {1, 1, 0.02f}}, {rise + 3, {1, 1, 1.15f}},
-                       {rise + 5, {1, 1, 1}}, {frames, {1, 1, 1}}};
+            m.scale = {{0, {1, 1, 0.02f}},
+                       {rise, {1, 1, 0.02f}},
+                       {rise + 3, {1, 1, 1.15f}},
+                       {rise + 5, {1, 1, 1}},
+                       {frames, {1, 1, 1}}};
             scene.AddObject(chip, m);
             ++n;
         }
@@ -82,15 +86,25 @@ Scene BuildCircuitCity() {
     Mesh sparks;
     sparks.name = "sparks";
     for (int k = 0; k < 40; ++k)
-        sparks.Append(Sprite("sparks", rng.InBox({-300, -300, 60}, {300, 300, 220}), rng.Range(4, 9),
-                             k == 0 ? "Spark" : ""));
+        sparks.Append(Sprite("sparks", rng.InBox({-300, -300, 60}, {300, 300, 220}),
+                             rng.Range(4, 9), k == 0 ? "Spark" : ""));
     scene.AddObject(sparks, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 40));
 
     // In along the avenue between the middle rows, then up and out.
-    const PathFn camera = Spline({{-560, -400, 300}, {-470, 40, 80}, {-330, 40, 60}, {-170, 40, 60},
-                                  {-60, -60, 240}, {120, -300, 330}, {220, -460, 440}});
-    const PathFn target = Spline({{-150, 0, 0}, {0, 40, 40}, {150, 40, 50}, {200, 40, 40},
-                                  {80, 40, 30}, {0, 0, 0}, {0, 0, 0}});
+    const PathFn camera = Spline({{-560, -400, 300},
+                                  {-470, 40, 80},
+                                  {-330, 40, 60},
+                                  {-170, 40, 60},
+                                  {-60, -60, 240},
+                                  {120, -300, 330},
+                                  {220, -460, 440}});
+    const PathFn target = Spline({{-150, 0, 0},
+                                  {0, 40, 40},
+                                  {150, 40, 50},
+                                  {200, 40, 40},
+                                  {80, 40, 30},
+                                  {0, 0, 0},
+                                  {0, 0, 0}});
     AddShowCamera(scene, frames, 2, camera, target, 55);
 
     scene.SetFrames(frames);

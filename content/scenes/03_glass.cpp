@@ -14,7 +14,8 @@ using namespace kit;
 namespace {
 
 // Sphere-mapped and additive: glass that shows the world it reflects.
-Material Glass(const std::string& name, const std::string& envmap) {
+Material Glass(const std::string &name, const std::string &envmap)
+{
     Material m = Material::Reflective(name, envmap);
     m.transparency = 0.6f;
     return m;
@@ -22,14 +23,15 @@ Material Glass(const std::string& name, const std::string& envmap) {
 
 }  // namespace
 
-Scene BuildGlass() {
+Scene BuildGlass()
+{
     const int frames = kSlot4;
     Scene scene;
     scene.AddMaterial(Material::Textured("Caustics", "caustics.png"));
     const Material ice = Material::Reflective("Ice", "ice_env.jpg");
     const Material glass = Glass("Glass", "neon_env.png");
     const Material prismGlass = Material::Reflective("Prism", "sunset_env.png");
-    for (const Material& m : {ice, glass, prismGlass}) {
+    for (const Material &m : {ice, glass, prismGlass}) {
         scene.AddMaterial(m);
         scene.AddMaterial(SphereMapTwin(m));
     }
@@ -47,7 +49,8 @@ Scene BuildGlass() {
     ClearTexels(crystal);
     ShareSphereMapping(crystal, ice);
     Motion crystalMotion = Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 120);
-    crystalMotion.scale = SampleScale(frames, 1, [&](float t) { return 1 + 0.08f * BeatPulse(t * frames, kBeat * 2); });
+    crystalMotion.scale = SampleScale(
+        frames, 1, [&](float t) { return 1 + 0.08f * BeatPulse(t * frames, kBeat * 2); });
     scene.AddObject(crystal, crystalMotion);
 
     // The core light carries the prisms and the beams, so that the beams are
@@ -56,8 +59,9 @@ Scene BuildGlass() {
 
     const int prisms = scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, -90), core);
     int i = 0;
-    for (const Vec3& p : Ring(8, {0, 0, 0}, 130, 0)) {
-        Mesh prism = scenekit::Cylinder("Prism " + std::to_string(i), {0, 0, 0}, 12, 60, 3, "Prism");
+    for (const Vec3 &p : Ring(8, {0, 0, 0}, 130, 0)) {
+        Mesh prism =
+            scenekit::Cylinder("Prism " + std::to_string(i), {0, 0, 0}, 12, 60, 3, "Prism");
         ClearTexels(prism);
         ShareSphereMapping(prism, prismGlass);
         Motion m = Motion::Still(p + Vec3{0, 0, (i % 2 ? 25.0f : -25.0f)});
@@ -74,9 +78,10 @@ Scene BuildGlass() {
         const Vec3 side{-dir.y, dir.x, 0};
         const Vec3 mid = dir * 230;
         // Both cards leave out the image's black eighths at its top and bottom.
-        Mesh beam = CardPart("beam " + std::to_string(k), mid, 420, 46, {0, 0, 1}, side, "Beam", 0.125f, 0.875f, 0, 1);
+        Mesh beam = CardPart("beam " + std::to_string(k), mid, 420, 46, {0, 0, 1}, side, "Beam",
+                             0.125f, 0.875f, 0, 1);
         // The card's width must run along the beam: turn its picture a quarter.
-        for (auto& t : beam.texels) t = {t[1], 1 - t[0]};
+        for (auto &t : beam.texels) t = {t[1], 1 - t[0]};
         beam.Append(CardPart("", mid, 420, 46, side, {0, 0, 1}, "", 0, 1, 0.125f, 0.875f));
         Motion m;
         // Beams flare up on every beat, staggered around the ring.
@@ -97,8 +102,8 @@ Scene BuildGlass() {
     sparks.name = "sparks";
     for (int k = 0; k < 36; ++k) {
         const float a = rng.Range(0, 360), r = rng.Range(170, 320);
-        sparks.Append(Sprite("sparks", OnCircle({0, 0, 0}, r, a, rng.Range(-120, 120)), rng.Range(8, 20),
-                             k == 0 ? "Spark" : ""));
+        sparks.Append(Sprite("sparks", OnCircle({0, 0, 0}, r, a, rng.Range(-120, 120)),
+                             rng.Range(8, 20), k == 0 ? "Spark" : ""));
     }
     scene.AddObject(sparks, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 45));
 

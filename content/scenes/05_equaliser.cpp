@@ -16,7 +16,8 @@ namespace {
 
 // Height factor of a block `dist` from the middle at `frame`: every beat a
 // ring of height runs outwards, bars send the strongest.
-float Ripple(float dist, float frame) {
+float Ripple(float dist, float frame)
+{
     float h = 0.25f;
     for (int beat = -4; beat * kBeat <= frame; ++beat) {
         const float age = frame - beat * kBeat;
@@ -30,7 +31,8 @@ float Ripple(float dist, float frame) {
 
 }  // namespace
 
-Scene BuildEqualiser() {
+Scene BuildEqualiser()
+{
     const int frames = kSlot8;
     Scene scene;
     scene.AddMaterial(Material::Textured("Brick", "brick.png"));
@@ -47,7 +49,7 @@ Scene BuildEqualiser() {
     scene.AddObject(Floor("Floor", {0, 0, 0}, 1600, 8, 8, "Flagstones"));
 
     // The field: blocks stand on their base (pivot at the floor) and scale up.
-    const char* skins[] = {"Chrome", "Lava", "Green marble", "Rust", "Oak"};
+    const char *skins[] = {"Chrome", "Lava", "Green marble", "Rust", "Oak"};
     const float cell = 46;
     int n = 0;
     for (int j = 0; j < 10; ++j)
@@ -66,12 +68,14 @@ Scene BuildEqualiser() {
     // Chrome cubes tumbling over the field, carried round by one dummy.
     const int carrier = scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 120));
     int k = 0;
-    for (const Vec3& p : Ring(4, {0, 0, 330}, 170, 45)) {
+    for (const Vec3 &p : Ring(4, {0, 0, 330}, 170, 45)) {
         Mesh cube = scenekit::Box("Cube " + std::to_string(k), {0, 0, 0}, {46, 46, 46}, "Chrome");
         ClearTexels(cube);
         Motion m = Motion::Still(p);
         const Vec3 axis{1, k % 2 ? 1.0f : -1.0f, 0.5f};
-        m.rotation = SampleAngle(frames, 2, axis, [&](float t) { return 90 * std::floor(t * 16) + 90 * EaseOut(std::fmod(t * 16, 1.0f) * 2); });
+        m.rotation = SampleAngle(frames, 2, axis, [&](float t) {
+            return 90 * std::floor(t * 16) + 90 * EaseOut(std::fmod(t * 16, 1.0f) * 2);
+        });
         scene.AddObject(cube, m, carrier);
         ++k;
     }

@@ -16,7 +16,7 @@ namespace {
 
 struct Piece {
     int cells[3][3];  // (x, y, z) of the three cubelets in the 3x3x3 cube
-    const char* material;
+    const char *material;
 };
 
 // Each layer of the cube is cut into two L pieces and a bar, turned from
@@ -35,7 +35,8 @@ const Piece kPieces[] = {
 
 }  // namespace
 
-Scene BuildPuzzle() {
+Scene BuildPuzzle()
+{
     const int frames = kSlot8;
     const float cell = 30, gap = 1.5f;
     Scene scene;
@@ -77,10 +78,10 @@ Scene BuildPuzzle() {
 
     Rng rng(11);
     for (int p = 0; p < 9; ++p) {
-        const Piece& piece = kPieces[p];
+        const Piece &piece = kPieces[p];
         Mesh mesh;
         mesh.name = "Piece " + std::to_string(p);
-        for (const auto& c : piece.cells) {
+        for (const auto &c : piece.cells) {
             const Vec3 at{(c[0] - 1) * cell, (c[1] - 1) * cell, (c[2] - 1) * cell};
             mesh.Append(scenekit::Box(mesh.name, at, {cell - gap, cell - gap, cell - gap},
                                       mesh.faces.empty() ? piece.material : ""));
@@ -91,7 +92,8 @@ Scene BuildPuzzle() {
         const int leave = std::max(0, land - 14);
         const float a = rng.Range(0, 360);
         const Vec3 from = OnCircle({0, 0, 0}, rng.Range(200, 280), a, rng.Range(40, 180));
-        const Vec3 axis = scenekit::Normalize(rng.InBox({-1, -1, -1}, {1, 1, 1}) + Vec3{0, 0, 0.01f});
+        const Vec3 axis =
+            scenekit::Normalize(rng.InBox({-1, -1, -1}, {1, 1, 1}) + Vec3{0, 0, 0.01f});
         const float turns = 180.0f * (1 + rng.Int(2));
         // Waiting pieces drift down and keep turning until they set off.
         Motion m;
@@ -113,7 +115,8 @@ Scene BuildPuzzle() {
         scene.AddObject(mesh, m, cube);
 
         // A glint where the piece locks in.
-        Motion flash = Motion::Still(OnCircle({0, 0, 0}, half + 6, 45.0f + 90 * p, 40 + cell * (p / 3) + 4));
+        Motion flash =
+            Motion::Still(OnCircle({0, 0, 0}, half + 6, 45.0f + 90 * p, 40 + cell * (p / 3) + 4));
         flash.scale = Flash(land - 1, land + 1, land + 6);
         scene.AddObject(Sprite("flash " + std::to_string(p), {0, 0, 0}, 70, "Flash"), flash);
     }

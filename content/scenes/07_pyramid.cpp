@@ -12,7 +12,8 @@ namespace scenes {
 
 using namespace kit;
 
-Scene BuildPyramid() {
+Scene BuildPyramid()
+{
     const int frames = kSlot8;
     Scene scene;
     scene.AddMaterial(Material::Textured("Neon grid", "grid.png"));
@@ -43,7 +44,7 @@ Scene BuildPyramid() {
 
     // A ring of pyramids on the grid, hopping in turn on the beats.
     int i = 0;
-    for (const Vec3& p : Ring(12, {0, 0, 0}, 330, 15)) {
+    for (const Vec3 &p : Ring(12, {0, 0, 0}, 330, 15)) {
         Mesh cone = scenekit::Cone("Cone " + std::to_string(i), {0, 0, 40}, 40, 80, 3, "Hex");
         Motion m = Motion::Still(p);
         m.rotation = {{0, {0, 0, 1}, 30.0f * i}};
@@ -64,12 +65,13 @@ Scene BuildPyramid() {
     const int swarm = scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, -100), tiltNode);
     Rng rng(13);
     for (int k = 0; k < 24; ++k) {
-        Mesh shard = scenekit::Cylinder("Shard " + std::to_string(k), {0, 0, 0}, rng.Range(14, 26), 4, 3,
-                                        k % 3 == 0 ? "Neon chrome" : "Carbon");
+        Mesh shard = scenekit::Cylinder("Shard " + std::to_string(k), {0, 0, 0}, rng.Range(14, 26),
+                                        4, 3, k % 3 == 0 ? "Neon chrome" : "Carbon");
         if (k % 3 == 0) ClearTexels(shard);
         const Vec3 at = OnCircle({0, 0, 0}, rng.Range(200, 260), 15.0f * k, rng.Range(-40, 40));
         Motion m = Motion::Still(at);
-        const Vec3 axis = scenekit::Normalize(rng.InBox({-1, -1, -1}, {1, 1, 1}) + Vec3{0.01f, 0, 0});
+        const Vec3 axis =
+            scenekit::Normalize(rng.InBox({-1, -1, -1}, {1, 1, 1}) + Vec3{0.01f, 0, 0});
         m.rotation = {{0, axis, 0}, {frames, axis, 720.0f * (k % 2 ? 1 : -1)}};
         scene.AddObject(shard, m, swarm);
     }
@@ -83,13 +85,18 @@ Scene BuildPyramid() {
         m.scale = SampleScale(frames, 1, [&](float t) {
             return 0.4f + BeatPulse(t * frames + k * kBeat, 2 * kBeat);
         });
-        scene.AddObject(Sprite("spark " + std::to_string(k), {0, 0, 0}, 70, k % 2 ? "Hot" : "Cold"), m,
-                        pyramidNode);
+        scene.AddObject(Sprite("spark " + std::to_string(k), {0, 0, 0}, 70, k % 2 ? "Hot" : "Cold"),
+                        m, pyramidNode);
     }
 
-    const PathFn camera = Spline({{-760, -600, 420}, {-540, -440, 300}, {-320, -340, 220}, {0, -360, 210},
-                                  {260, -200, 300}, {300, 120, 360}});
-    const PathFn target = Spline({{0, 0, 120}, {0, 0, 150}, {0, 0, 170}, {0, 0, 160}, {0, 0, 150}, {0, 0, 140}});
+    const PathFn camera = Spline({{-760, -600, 420},
+                                  {-540, -440, 300},
+                                  {-320, -340, 220},
+                                  {0, -360, 210},
+                                  {260, -200, 300},
+                                  {300, 120, 360}});
+    const PathFn target =
+        Spline({{0, 0, 120}, {0, 0, 150}, {0, 0, 170}, {0, 0, 160}, {0, 0, 150}, {0, 0, 140}});
     AddShowCamera(scene, frames, 2, camera, target, 55);
 
     scene.SetFrames(frames);

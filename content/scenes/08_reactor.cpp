@@ -12,7 +12,8 @@ namespace scenes {
 
 using namespace kit;
 
-Scene BuildReactor() {
+Scene BuildReactor()
+{
     const int frames = kSlot8;
     const float hallRadius = 420, hallHeight = 1100;
     Scene scene;
@@ -27,7 +28,8 @@ Scene BuildReactor() {
     scene.AddMaterial(Material::Glow("Spark", "particle.png"));
 
     // The hall: a tube seen from inside, closed by a deck and a roof.
-    scene.AddObject(scenekit::Tube("ZHall", {0, 0, hallHeight / 2}, hallRadius, hallHeight, 24, 6, 5, "Hull"));
+    scene.AddObject(
+        scenekit::Tube("ZHall", {0, 0, hallHeight / 2}, hallRadius, hallHeight, 24, 6, 5, "Hull"));
     scene.AddObject(Floor("ZDeck", {0, 0, 0}, 2 * hallRadius + 40, 6, 6, "Deck"));
     Mesh roof = Floor("ZRoof", {0, 0, hallHeight}, 2 * hallRadius + 40, 6, 6, "Hull");
     FlipFaces(roof);
@@ -44,7 +46,8 @@ Scene BuildReactor() {
             ring = scenekit::Torus(name, {0, 0, 0}, 95, 14, 32, 8, "Chrome");
             ClearTexels(ring);
         } else {
-            ring = scenekit::Cylinder(name, {0, 0, 0}, 110, 26, 24, k % 3 == 0 ? "Steel" : "Carbon");
+            ring =
+                scenekit::Cylinder(name, {0, 0, 0}, 110, 26, 24, k % 3 == 0 ? "Steel" : "Carbon");
             // A cylinder with a hole reads as a ring: the middle is the core.
             Mesh inner = scenekit::Cylinder(name, {0, 0, 0}, 60, 30, 24, "Hot");
             ring.Append(inner);
@@ -82,8 +85,9 @@ Scene BuildReactor() {
         const float deg = 137.5f * k;
         const Vec3 dir{std::cos(deg * kPi / 180), std::sin(deg * kPi / 180), 0};
         const Vec3 mid = dir * 150 + Vec3{0, 0, z};
-        Mesh arc = Card("arc " + std::to_string(k), mid, 280, 50, {0, 0, 1}, {-dir.y, dir.x, 0}, "Arc");
-        for (auto& t : arc.texels) t = {t[1], 1 - t[0]};
+        Mesh arc =
+            Card("arc " + std::to_string(k), mid, 280, 50, {0, 0, 1}, {-dir.y, dir.x, 0}, "Arc");
+        for (auto &t : arc.texels) t = {t[1], 1 - t[0]};
         Motion m;
         m.scale = SampleScale(frames, 1, [&](float t) {
             return 0.05f + BeatPulse(t * frames - (k % 4) * 1.2f, kBeat);
@@ -95,7 +99,8 @@ Scene BuildReactor() {
     Mesh sparks;
     sparks.name = "sparks";
     for (int k = 0; k < 50; ++k) {
-        const Vec3 p = OnCircle({0, 0, 0}, rng.Range(140, 330), rng.Range(0, 360), rng.Range(20, 1050));
+        const Vec3 p =
+            OnCircle({0, 0, 0}, rng.Range(140, 330), rng.Range(0, 360), rng.Range(20, 1050));
         sparks.Append(Sprite("sparks", p, rng.Range(6, 14), k == 0 ? "Spark" : ""));
     }
     Motion sparkMotion = Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, frames, 90);

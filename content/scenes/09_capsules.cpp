@@ -28,7 +28,7 @@ std::vector<Vec3Key> PopIn(int frame)
     return keys;
 }
 
-void AddLadder(Scene& scene)
+void AddLadder(Scene &scene)
 {
     const int spin = scene.AddDummy(Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, kSlot8, 240));
     for (int k = 0; k < kRungs; k++) {
@@ -58,7 +58,7 @@ void AddLadder(Scene& scene)
 }
 
 // Small pills tumbling on a wider ring that turns the other way.
-void AddSwarm(Scene& scene)
+void AddSwarm(Scene &scene)
 {
     const int ring = scene.AddDummy(Motion::Spin({0, 0, 95}, {0, 0, 1}, 0, kSlot8, -180));
     Rng rng(56);
@@ -90,7 +90,7 @@ Scene BuildCapsules()
     // A shallow bowl rather than a flat floor: its sides lean towards the
     // low camera, so the head light catches them.
     auto floor = Floor("PoolFloor", {0, 0, -5}, 800, 12, 12, "Pool");
-    for (auto& p : floor.points) p.z += 160 * (p.x * p.x + p.y * p.y) / (400 * 400);
+    for (auto &p : floor.points) p.z += 160 * (p.x * p.x + p.y * p.y) / (400 * 400);
     scene.AddObject(floor);
     AddLadder(scene);
     AddSwarm(scene);
@@ -105,12 +105,16 @@ Scene BuildCapsules()
     });
     scene.AddObject(shine, pulse);
 
-    AddShowCamera(scene, kSlot8, 2,
-                  [](float t) {
-                      const float e = EaseInOut(t);
-                      return OnCircle({0, 0, 0}, Lerp(175, 140, e), Lerp(-70, 150, e), Lerp(48, 290, e));
-                  },
-                  [](float t) { return Vec3{0, 0, Lerp(60, 170, EaseInOut(t))}; }, 50);
+    AddShowCamera(
+        scene, kSlot8, 2,
+        [](float t) {
+            const float e = EaseInOut(t);
+            return OnCircle({0, 0, 0}, Lerp(175, 140, e), Lerp(-70, 150, e), Lerp(48, 290, e));
+        },
+        [](float t) {
+            return Vec3{0, 0, Lerp(60, 170, EaseInOut(t))};
+        },
+        50);
     scene.SetFrames(kSlot8);
     return scene;
 }

@@ -26,9 +26,12 @@ Vec3 Centre(float s)
 }
 
 // The camera rides a little above the axis and eases in and out of its run.
-float CameraS(float t) { return Lerp(kStartS, kEndS, 0.15f * t + 0.85f * EaseInOut(t)); }
+float CameraS(float t)
+{
+    return Lerp(kStartS, kEndS, 0.15f * t + 0.85f * EaseInOut(t));
+}
 
-void AddGates(Scene& scene)
+void AddGates(Scene &scene)
 {
     const float gates[] = {0.18f, 0.36f, 0.54f, 0.72f};
     for (int g = 0; g < 4; g++) {
@@ -38,7 +41,8 @@ void AddGates(Scene& scene)
         mount.rotation = {TurnOnto(0, {0, 0, 1}, Tangent(Centre, s))};
         const int base = scene.AddDummy(mount);
         const std::string id = std::to_string(g);
-        auto ring = scenekit::Torus("Gate" + id, {0, 0, 0}, kInnerRadius - 5, 2.5f, 20, 5, "GateSteel");
+        auto ring =
+            scenekit::Torus("Gate" + id, {0, 0, 0}, kInnerRadius - 5, 2.5f, 20, 5, "GateSteel");
         for (int k = 0; k < 4; k++) {
             auto tooth = scenekit::Box("t", {0, 0, 0}, {7, 4, 4}, "GateSteel");
             tooth.Transform(scenekit::Rotation({0, 0, 1}, 90.0f * k + 45) *
@@ -46,12 +50,13 @@ void AddGates(Scene& scene)
             ring.Append(tooth);
         }
         ring.SetMaterial("GateSteel");
-        scene.AddObject(ring, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, kSlot8, g % 2 ? 270 : -270), base);
+        scene.AddObject(ring, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, kSlot8, g % 2 ? 270 : -270),
+                        base);
     }
 }
 
 // Glows: ceiling lamps, flare rings round the wall, the furnace at the end.
-void AddGlows(Scene& scene)
+void AddGlows(Scene &scene)
 {
     for (int i = 0; i < 22; i++) {
         const float s = 0.02f + i * 0.04f;
@@ -63,15 +68,14 @@ void AddGlows(Scene& scene)
     }
     for (int i = 0; i < 5; i++) {
         const float s = 0.13f + i * 0.15f;
-        auto ring = GlowCard("zRing" + std::to_string(i), {0, 0, 0}, 1.8f * kInnerRadius, {0, 0, 1}, {0, 1, 0},
-                             "RingGlow");
+        auto ring = GlowCard("zRing" + std::to_string(i), {0, 0, 0}, 1.8f * kInnerRadius, {0, 0, 1},
+                             {0, 1, 0}, "RingGlow");
         Motion place;
         place.position = {{0, Centre(s)}};
         // Each ring flashes on the beat it is passed in.
         place.rotation = {TurnOnto(0, {0, 0, 1}, Tangent(Centre, s))};
-        place.scale = SampleScale(kSlot8, kBeat, [i](float t) {
-            return 0.85f + 0.15f * ((int(t * 16) + i) % 2);
-        });
+        place.scale = SampleScale(kSlot8, kBeat,
+                                  [i](float t) { return 0.85f + 0.15f * ((int(t * 16) + i) % 2); });
         scene.AddObject(ring, place);
     }
     auto furnace =
@@ -94,17 +98,22 @@ Scene BuildServiceTunnel()
     scene.AddMaterial(Material::Glow("Furnace", "glow_orange.png"));
 
     // Runs of panelled bands broken by a rusted one and a hull-plated one.
-    scene.AddObject(RibbedTube("Tunnel", Centre, kRadius, kInnerRadius, 14, 60, 2, 0,
-                                        [](int band) {
-                                            const int k = band % 6;
-                                            return std::string(k < 4 ? "Panels" : k < 5 ? "Rust" : "Hull");
-                                        }));
+    scene.AddObject(RibbedTube("Tunnel", Centre, kRadius, kInnerRadius, 14, 60, 2, 0, [](int band) {
+        const int k = band % 6;
+        return std::string(k < 4 ? "Panels" : k < 5 ? "Rust" : "Hull");
+    }));
     AddGates(scene);
     AddGlows(scene);
 
-    AddShowCamera(scene, kSlot8, 2,
-                  [](float t) { return Centre(CameraS(t)) + Vec3{0, 0, 6}; },
-                  [](float t) { return Centre(CameraS(t) + kLookAheadS) + Vec3{0, 0, 4}; }, 60);
+    AddShowCamera(
+        scene, kSlot8, 2,
+        [](float t) {
+            return Centre(CameraS(t)) + Vec3{0, 0, 6};
+        },
+        [](float t) {
+            return Centre(CameraS(t) + kLookAheadS) + Vec3{0, 0, 4};
+        },
+        60);
     scene.SetFrames(kSlot8);
     return scene;
 }

@@ -25,16 +25,19 @@ Vec3 Centre(float s)
 }
 
 // Slow start, then the dive: the camera covers most of the tunnel in the last bars.
-float CameraS(float t) { return Lerp(0.02f, 0.86f, 0.25f * t + 0.75f * EaseIn(t)); }
+float CameraS(float t)
+{
+    return Lerp(0.02f, 0.86f, 0.25f * t + 0.75f * EaseIn(t));
+}
 
 // Neon rings, one every third band, flashing on alternate beats.
-void AddRings(Scene& scene)
+void AddRings(Scene &scene)
 {
     for (int i = 0; i < 15; i++) {
         const float s = (3.0f * i + 2) / kBands;
         const bool magenta = i % 2 == 0;
         auto ring = NeonRing("zNeon" + std::to_string(i), kInnerRadius - 6, 7, 24,
-                                      magenta ? "NeonMagenta" : "NeonBlue");
+                             magenta ? "NeonMagenta" : "NeonBlue");
         Motion place;
         place.position = {{0, Centre(s)}};
         place.rotation = {TurnOnto(0, {0, 0, 1}, Tangent(Centre, s))};
@@ -47,7 +50,7 @@ void AddRings(Scene& scene)
 }
 
 // Chrome hoops with spokes, turning inside the tunnel between the rings.
-void AddHoops(Scene& scene)
+void AddHoops(Scene &scene)
 {
     for (int i = 0; i < 5; i++) {
         const float s = (9.0f * i + 6.5f) / kBands;
@@ -55,8 +58,8 @@ void AddHoops(Scene& scene)
         mount.position = {{0, Centre(s)}};
         mount.rotation = {TurnOnto(0, {0, 0, 1}, Tangent(Centre, s))};
         const int base = scene.AddDummy(mount);
-        auto hoop = scenekit::Torus("Hoop" + std::to_string(i), {0, 0, 0}, kInnerRadius - 4, 2, 24, 5,
-                                    "Chrome");
+        auto hoop = scenekit::Torus("Hoop" + std::to_string(i), {0, 0, 0}, kInnerRadius - 4, 2, 24,
+                                    5, "Chrome");
         for (int k = 0; k < 6; k++) {
             auto spike = scenekit::Cone("s", {0, 0, 0}, 2.5f, 12, 6, "Chrome");
             spike.Transform(scenekit::Rotation({0, 0, 1}, 60.0f * k) *
@@ -66,12 +69,13 @@ void AddHoops(Scene& scene)
         }
         hoop.SetMaterial("Chrome");
         ClearTexels(hoop);  // chrome takes generated coordinates
-        scene.AddObject(hoop, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, kSlot8, i % 2 ? 360 : -360), base);
+        scene.AddObject(hoop, Motion::Spin({0, 0, 0}, {0, 0, 1}, 0, kSlot8, i % 2 ? 360 : -360),
+                        base);
     }
 }
 
 // Sparks racing towards the camera along the tunnel, each on its own line.
-void AddSparks(Scene& scene)
+void AddSparks(Scene &scene)
 {
     Rng rng(72);
     for (int i = 0; i < 14; i++) {
@@ -108,23 +112,25 @@ Scene BuildNeonTunnel()
     scene.AddMaterial(Material::Glow("SparkHot", "glow_magenta.png"));
     scene.AddMaterial(Material::Glow("WhiteOut", "glow_white.png"));
 
-    scene.AddObject(RibbedTube("Tunnel", Centre, kRadius, kInnerRadius, 6, kBands, 3, 10,
-                                        [](int band) {
-                                            return std::string(band % 4 == 3 ? "HexWall" : "NeonWall");
-                                        }));
+    scene.AddObject(
+        RibbedTube("Tunnel", Centre, kRadius, kInnerRadius, 6, kBands, 3, 10,
+                   [](int band) { return std::string(band % 4 == 3 ? "HexWall" : "NeonWall"); }));
     AddRings(scene);
     AddHoops(scene);
     AddSparks(scene);
     // The exit: a light that swells over the last bar until it fills the view.
-    auto exit = Card("zzExit", {0, 0, 0}, 4 * kRadius, 4 * kRadius, {0, 0, 1}, {0, 1, 0}, "WhiteOut");
+    auto exit =
+        Card("zzExit", {0, 0, 0}, 4 * kRadius, 4 * kRadius, {0, 0, 1}, {0, 1, 0}, "WhiteOut");
     Motion glare;
     glare.position = {{0, Centre(0.97f)}};
     glare.rotation = {TurnOnto(0, {0, 0, 1}, -Tangent(Centre, 0.97f))};
-    glare.scale = SampleScale(kSlot8, 4, [](float t) { return 0.4f + 2.6f * EaseIn(Clamp01((t - 0.6f) / 0.4f)); });
+    glare.scale = SampleScale(
+        kSlot8, 4, [](float t) { return 0.4f + 2.6f * EaseIn(Clamp01((t - 0.6f) / 0.4f)); });
     scene.AddObject(exit, glare);
 
-    AddShowCamera(scene, kSlot8, 2, [](float t) { return Centre(CameraS(t)); },
-                  [](float t) { return Centre(CameraS(t) + 0.06f); }, 65);
+    AddShowCamera(
+        scene, kSlot8, 2, [](float t) { return Centre(CameraS(t)); },
+        [](float t) { return Centre(CameraS(t) + 0.06f); }, 65);
     scene.SetFrames(kSlot8);
     return scene;
 }

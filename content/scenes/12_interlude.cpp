@@ -13,7 +13,7 @@ using namespace kit;
 
 namespace {
 
-const char* const kWords = "PART II";
+const char *const kWords = "PART II";
 constexpr float kPixel = 10;
 constexpr int kLocked = 2 * kBar;  // every pixel is home by the end of bar 2
 const Vec3 kLogoCentre{0, 0, 35};
@@ -21,7 +21,9 @@ const Vec3 kLogoCentre{0, 0, 35};
 // Whether (x, z) lies inside the triangle's projection on the XZ plane.
 bool InsideXZ(Vec3 p, Vec3 a, Vec3 b, Vec3 c)
 {
-    auto edge = [&](Vec3 u, Vec3 v) { return (v.x - u.x) * (p.z - u.z) - (v.z - u.z) * (p.x - u.x); };
+    auto edge = [&](Vec3 u, Vec3 v) {
+        return (v.x - u.x) * (p.z - u.z) - (v.z - u.z) * (p.x - u.x);
+    };
     const float e0 = edge(a, b), e1 = edge(b, c), e2 = edge(c, a);
     return (e0 >= 0 && e1 >= 0 && e2 >= 0) || (e0 <= 0 && e1 <= 0 && e2 <= 0);
 }
@@ -29,7 +31,7 @@ bool InsideXZ(Vec3 p, Vec3 a, Vec3 b, Vec3 c)
 // Centres of the lit pixels of `text` laid out as scenekit::BlockText lays it
 // out (origin at the left end of the baseline, reading along +X, upright
 // along +Z), each at origin.y; reading order, column by column per letter.
-std::vector<Vec3> TextPixels(const std::string& text, Vec3 origin, float pixel)
+std::vector<Vec3> TextPixels(const std::string &text, Vec3 origin, float pixel)
 {
     // The font is private to scenekit: probe a unit-sized copy's front faces.
     const Mesh probe = scenekit::BlockText("probe", text, {0, 0, 0}, 1, 1, "m");
@@ -40,7 +42,7 @@ std::vector<Vec3> TextPixels(const std::string& text, Vec3 origin, float pixel)
             for (int row = 0; row < 7; row++) {
                 const Vec3 cell{float(n * advance + col) + 0.5f, 0, row + 0.5f};
                 bool lit = false;
-                for (const auto& f : probe.faces) {
+                for (const auto &f : probe.faces) {
                     const Vec3 a = probe.points[f.points[0]], b = probe.points[f.points[1]],
                                c = probe.points[f.points[2]];
                     if (a.y == 0 && b.y == 0 && c.y == 0 && InsideXZ(cell, a, b, c)) {
@@ -57,7 +59,7 @@ std::vector<Vec3> TextPixels(const std::string& text, Vec3 origin, float pixel)
 
 // Pixels arrive column by column from the left; each flies a spiral from
 // deep behind the words and turns over on its way.
-void AddPixels(Scene& scene, const std::vector<Vec3>& pixels, const Material& gold)
+void AddPixels(Scene &scene, const std::vector<Vec3> &pixels, const Material &gold)
 {
     const float left = pixels.front().x, right = pixels.back().x;
     Rng rng(80);
@@ -67,7 +69,8 @@ void AddPixels(Scene& scene, const std::vector<Vec3>& pixels, const Material& go
         const int arrive = int(Lerp(12, kLocked, across)) + rng.Int(3);
         const float startDeg = rng.Range(0, 360);
         const float depth = rng.Range(500, 900);
-        auto cube = scenekit::Box("Px" + std::to_string(100 + i), home, {kPixel, kPixel, kPixel}, "Gold");
+        auto cube =
+            scenekit::Box("Px" + std::to_string(100 + i), home, {kPixel, kPixel, kPixel}, "Gold");
         // The pixels draw one after another in the order of their names: the
         // first turns sphere mapping on, the last off.
         ShareSphereMapping(cube, gold, i == 0, i + 1 == pixels.size());
@@ -95,7 +98,7 @@ void AddPixels(Scene& scene, const std::vector<Vec3>& pixels, const Material& go
 }
 
 // A halo ring behind the words with sparks turning round it.
-void AddHalo(Scene& scene)
+void AddHalo(Scene &scene)
 {
     // The image's ring alone, without its faint middle.
     auto halo = GlowBand("zHalo", {0, 0, 0}, 500, {0, -1, 0}, {0, 0, 1}, 0.59f, 0.84f, 48, "Halo");
@@ -114,14 +117,15 @@ void AddHalo(Scene& scene)
         // Named by colour, the sparks of one image draw one after another:
         // the player binds each image once instead of at every spark.
         const std::string colour = i % 2 ? "SparkBlue" : "Spark";
-        auto spark = GlowCard("z" + colour + std::to_string(10 + i), {0, 0, 0}, size, {0, -1, 0}, {0, 0, 1}, colour);
+        auto spark = GlowCard("z" + colour + std::to_string(10 + i), {0, 0, 0}, size, {0, -1, 0},
+                              {0, 0, 1}, colour);
         // Ring() lies in XY; the halo stands in XZ.
         scene.AddObject(spark, Motion::Still({spots[i].x, 0, spots[i].y}), turn);
     }
 }
 
 // A light streak across the letters once they have locked, and glints.
-void AddFlares(Scene& scene, const std::vector<Vec3>& pixels)
+void AddFlares(Scene &scene, const std::vector<Vec3> &pixels)
 {
     auto streak = Card("zStreak", {0, 0, 0}, 120, 120, {0, -1, 0}, {0, 0, 1}, "Streak");
     streak.Transform(scenekit::Scaling({2.5f, 1, 0.6f}));
@@ -133,7 +137,8 @@ void AddFlares(Scene& scene, const std::vector<Vec3>& pixels)
     Rng rng(81);
     for (int i = 0; i < 6; i++) {
         const Vec3 at = pixels[rng.Int(int(pixels.size()))] + Vec3{0, -8, 0};
-        auto glint = GlowCard("zGlint" + std::to_string(i), {0, 0, 0}, 70, {0, -1, 0}, {0, 0, 1}, "Glint");
+        auto glint =
+            GlowCard("zGlint" + std::to_string(i), {0, 0, 0}, 70, {0, -1, 0}, {0, 0, 1}, "Glint");
         const int beat = kLocked + kBeat * (1 + i * 1);
         Motion twinkle;
         twinkle.position = {{0, at}};
@@ -167,15 +172,18 @@ Scene BuildInterlude()
     AddHalo(scene);
     AddFlares(scene, pixels);
 
-    AddShowCamera(scene, kSlot8, 2,
-                  [](float t) {
-                      const float e = EaseInOut(Clamp01(t * 1.6f));
-                      const Vec3 swoop = OnCircle({0, 0, 0}, Lerp(950, 560, e), Lerp(-140, -90, e),
-                                                  Lerp(320, 25, e));
-                      return swoop + Vec3{0, 60 * t, 0};  // a last slow push in
-                  },
-                  [](float t) { return Lerp(Vec3{0, 0, 120}, kLogoCentre, EaseInOut(Clamp01(t * 1.6f))); },
-                  45);
+    AddShowCamera(
+        scene, kSlot8, 2,
+        [](float t) {
+            const float e = EaseInOut(Clamp01(t * 1.6f));
+            const Vec3 swoop =
+                OnCircle({0, 0, 0}, Lerp(950, 560, e), Lerp(-140, -90, e), Lerp(320, 25, e));
+            return swoop + Vec3{0, 60 * t, 0};  // a last slow push in
+        },
+        [](float t) {
+            return Lerp(Vec3{0, 0, 120}, kLogoCentre, EaseInOut(Clamp01(t * 1.6f)));
+        },
+        45);
     scene.SetFrames(kSlot8);
     return scene;
 }

@@ -20,17 +20,19 @@ constexpr float kShaft = 150;  // height of a column's shaft
 const Vec3 kPillar{0, 520, 0};
 
 // Base, shaft and capital, standing on z = 0 at `foot`.
-Mesh Column(const std::string& name, Vec3 foot, float radius, float shaft, const std::string& stone,
-            const std::string& base, const std::string& capital)
+Mesh Column(const std::string &name, Vec3 foot, float radius, float shaft, const std::string &stone,
+            const std::string &base, const std::string &capital)
 {
     Mesh column = scenekit::Box(name, foot + Vec3{0, 0, 5}, {radius * 3, radius * 3, 10}, base);
-    column.Append(scenekit::Cylinder("s", foot + Vec3{0, 0, 10 + shaft / 2}, radius, shaft, 14, stone));
-    column.Append(scenekit::Box("c", foot + Vec3{0, 0, 15 + shaft}, {radius * 3.2f, radius * 3.2f, 10}, capital));
+    column.Append(
+        scenekit::Cylinder("s", foot + Vec3{0, 0, 10 + shaft / 2}, radius, shaft, 14, stone));
+    column.Append(scenekit::Box("c", foot + Vec3{0, 0, 15 + shaft},
+                                {radius * 3.2f, radius * 3.2f, 10}, capital));
     return column;
 }
 
 // A flash on a capital as its column lands on `frame`.
-void AddLandingFlash(Scene& scene, const std::string& name, Vec3 at, int frame)
+void AddLandingFlash(Scene &scene, const std::string &name, Vec3 at, int frame)
 {
     Motion flash;
     flash.position = {{0, at}};
@@ -39,7 +41,7 @@ void AddLandingFlash(Scene& scene, const std::string& name, Vec3 at, int frame)
 }
 
 // Each pair rises out of the floor on its beat, overshooting a little.
-void AddColonnade(Scene& scene)
+void AddColonnade(Scene &scene)
 {
     for (int k = 0; k < kPairs; k++) {
         const int beat = k * kBeat;
@@ -57,8 +59,8 @@ void AddColonnade(Scene& scene)
                                  {beat + 3, foot + Vec3{0, 0, 6}},
                                  {beat + 5, foot}};
             const bool green = (k + side) % 2 == 1;
-            scene.AddObject(Column(name, foot, 10, kShaft, green ? "GreenMarble" : "Marble", "GreenMarble",
-                                   green ? "Marble" : "GreenMarble"),
+            scene.AddObject(Column(name, foot, 10, kShaft, green ? "GreenMarble" : "Marble",
+                                   "GreenMarble", green ? "Marble" : "GreenMarble"),
                             rise);
             AddLandingFlash(scene, "zFlash" + std::to_string(k) + (side ? "R" : "L"),
                             foot + Vec3{0, -8, kShaft + 26}, k == 0 ? 1 : beat + 3);
@@ -73,14 +75,16 @@ void AddColonnade(Scene& scene)
         Motion drop;
         drop.pivot = centre;
         const int at = kPairs * kBeat + 2;
-        drop.position = {{0, centre + Vec3{0, 0, 400}}, {at, centre + Vec3{0, 0, 400}},
-                         {at + 6, centre + Vec3{0, 0, -3}}, {at + 8, centre}};
+        drop.position = {{0, centre + Vec3{0, 0, 400}},
+                         {at, centre + Vec3{0, 0, 400}},
+                         {at + 6, centre + Vec3{0, 0, -3}},
+                         {at + 8, centre}};
         scene.AddObject(beam, drop);
     }
 }
 
 // The chrome pillar and the ring of green columns turning round it.
-void AddMonument(Scene& scene)
+void AddMonument(Scene &scene)
 {
     scene.AddObject(scenekit::Cylinder("Plinth", kPillar + Vec3{0, 0, 6}, 70, 12, 24, "Stone"));
     Mesh pillar = scenekit::Cylinder("Pillar", kPillar + Vec3{0, 0, 100}, 16, 180, 20, "Chrome");
@@ -89,11 +93,13 @@ void AddMonument(Scene& scene)
     ClearTexels(pillar);  // sphere-mapped: no texture coordinates needed
     scene.AddObject(pillar);
     Motion throb = Motion::Still(kPillar + Vec3{0, 0, 215});
-    throb.scale = SampleScale(kSlot8, 1, [](float t) { return 0.9f + 0.5f * BeatPulse(t * kSlot8); });
+    throb.scale =
+        SampleScale(kSlot8, 1, [](float t) { return 0.9f + 0.5f * BeatPulse(t * kSlot8); });
     // Three crossed cards: a glow from every side the camera takes.
     scene.AddObject(Sprite("zOrbGlow", {0, 0, 0}, 150, "OrbGlow"), throb);
 
-    const int ring = scene.AddDummy(Motion::Spin(kPillar + Vec3{0, 0, 12}, {0, 0, 1}, 0, kSlot8, 90));
+    const int ring =
+        scene.AddDummy(Motion::Spin(kPillar + Vec3{0, 0, 12}, {0, 0, 1}, 0, kSlot8, 90));
     const auto spots = Ring(8, {0, 0, 0}, 52, 22.5f);
     for (size_t i = 0; i < spots.size(); i++) {
         Motion bob;
@@ -103,7 +109,9 @@ void AddMonument(Scene& scene)
         bob.position = SamplePath(kSlot8, kBeat, [=](float t) {
             return spots[i] + Vec3{0, 0, 12 + 12 * std::sin(2 * kPi * (t * 4 + phase))};
         });
-        scene.AddObject(Column("Ring" + std::to_string(i), {0, 0, 0}, 5, 60, "GreenMarble", "Marble", "Marble"), bob, ring);
+        scene.AddObject(
+            Column("Ring" + std::to_string(i), {0, 0, 0}, 5, 60, "GreenMarble", "Marble", "Marble"),
+            bob, ring);
     }
 }
 
@@ -123,7 +131,7 @@ Scene BuildColonnade()
 
     // The sky image covers the upper half; below the horizon it keeps the horizon row.
     Mesh sky = SkySphere("Sky", {0, 150, 0}, 2500, 24, 12, "Sky");
-    for (auto& t : sky.texels) t = {t[0] * 2, std::fmax(0.01f, (t[1] - 0.5f) * 2.2f)};
+    for (auto &t : sky.texels) t = {t[0] * 2, std::fmax(0.01f, (t[1] - 0.5f) * 2.2f)};
     scene.AddObject(sky);
     scene.AddObject(Floor("Floor", {0, 150, 0}, 1800, 8, 9, "Floor"));
     AddColonnade(scene);
@@ -132,12 +140,23 @@ Scene BuildColonnade()
     // Down the aisle under the beams, out past the last pair, then a crane
     // round the pillar. The aisle is low, so the camera looks well down onto
     // the flagstones for the head light to catch them.
-    const PathFn eye = Spline({{0, -440, 120}, {0, -200, 112}, {0, 80, 118}, {0, 290, 175},
-                               {-230, 390, 260}, {-310, 620, 285}, {-150, 810, 285}});
-    const PathFn look = Spline({{0, -120, 0}, {0, 150, 10}, {0, 420, 60}, {0, 520, 100},
-                                {0, 520, 115}, {0, 520, 115}, {0, 520, 115}});
-    AddShowCamera(scene, kSlot8, 2, [eye](float t) { return eye(EaseInOut(t)); },
-                  [look](float t) { return look(EaseInOut(t)); }, 55);
+    const PathFn eye = Spline({{0, -440, 120},
+                               {0, -200, 112},
+                               {0, 80, 118},
+                               {0, 290, 175},
+                               {-230, 390, 260},
+                               {-310, 620, 285},
+                               {-150, 810, 285}});
+    const PathFn look = Spline({{0, -120, 0},
+                                {0, 150, 10},
+                                {0, 420, 60},
+                                {0, 520, 100},
+                                {0, 520, 115},
+                                {0, 520, 115},
+                                {0, 520, 115}});
+    AddShowCamera(
+        scene, kSlot8, 2, [eye](float t) { return eye(EaseInOut(t)); },
+        [look](float t) { return look(EaseInOut(t)); }, 55);
     scene.SetFrames(kSlot8);
     return scene;
 }

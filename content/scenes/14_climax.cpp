@@ -18,7 +18,7 @@ const Vec3 kCore{0, 0, 160};
 constexpr float kOrbit = 270;  // radius of the satellites' ring
 
 // The knot beats on every beat, harder on the first of each bar.
-void AddCore(Scene& scene)
+void AddCore(Scene &scene)
 {
     Mesh knot = scenekit::TorusKnot("Knot", {0, 0, 0}, 2, 3, 38, 11, 72, 7, "Molten");
     ClearTexels(knot);  // sphere-mapped only
@@ -32,7 +32,7 @@ void AddCore(Scene& scene)
 }
 
 // Three rings, each turning inside the last about a different axis.
-void AddGyroscope(Scene& scene)
+void AddGyroscope(Scene &scene)
 {
     const int outer = scene.AddDummy(Motion::Spin(kCore, {0, 0, 1}, 0, kSlot16, 360));
     scene.AddObject(scenekit::Torus("RingOuter", {0, 0, 0}, 118, 5, 36, 6, "GoldRing"),
@@ -46,12 +46,12 @@ void AddGyroscope(Scene& scene)
 }
 
 // Lava platform with a ring of dark pylons and their fire-lit caps.
-void AddPlatform(Scene& scene)
+void AddPlatform(Scene &scene)
 {
     scene.AddObject(scenekit::Cylinder("Platform", {0, 0, -8}, 420, 16, 40, "Lava"));
     Mesh pylons;
     pylons.name = "Pylons";
-    for (const Vec3& at : Ring(8, {0, 0, 0}, 380, 22.5f)) {
+    for (const Vec3 &at : Ring(8, {0, 0, 0}, 380, 22.5f)) {
         pylons.Append(scenekit::Box("p", at + Vec3{0, 0, 60}, {26, 26, 120}, "Carbon"));
         pylons.Append(scenekit::Cone("c", at + Vec3{0, 0, 140}, 16, 40, 8, "Carbon"));
     }
@@ -61,7 +61,7 @@ void AddPlatform(Scene& scene)
 
 // Satellites: capsules and plated cubes tumbling round the core on a
 // tilted ring that turns twice in the slot.
-void AddSatellites(Scene& scene)
+void AddSatellites(Scene &scene)
 {
     Motion tilt;
     tilt.position = {{0, kCore}};
@@ -73,20 +73,23 @@ void AddSatellites(Scene& scene)
         const std::string name = "Sat" + std::to_string(i);
         Mesh body = i % 2 ? scenekit::Box(name, {0, 0, 0}, {26, 26, 26}, "Plates")
                           : scenekit::Capsule(name, {0, 0, 0}, 10, 22, 8, 2, "Plates");
-        scene.AddObject(body, Motion::Spin(spots[i], {1, 1, 0.5f}, 0, kSlot16, i % 2 ? 720 : -720), ring);
+        scene.AddObject(body, Motion::Spin(spots[i], {1, 1, 0.5f}, 0, kSlot16, i % 2 ? 720 : -720),
+                        ring);
     }
 }
 
 // Glows, all under one late-named heat glow lying on the lava so they draw
 // after the opaque scene: the core's halo, sparks spiralling up from the
 // platform, and four light pillars that fire in bars 5 to 8.
-void AddGlows(Scene& scene)
+void AddGlows(Scene &scene)
 {
     const int heat =
-        scene.AddObject(GlowCard("zHeat", {0, 0, 0}, 520, {0, 0, 1}, {0, 1, 0}, "HaloGlow"), Motion::Still({0, 0, 2}));
+        scene.AddObject(GlowCard("zHeat", {0, 0, 0}, 520, {0, 0, 1}, {0, 1, 0}, "HaloGlow"),
+                        Motion::Still({0, 0, 2}));
     Mesh halo = UprightGlow("zHalo", {0, 0, 0}, 150, "HaloGlow");
     Motion throb = Motion::Still(kCore - Vec3{0, 0, 2});
-    throb.scale = SampleScale(kSlot16, 1, [](float t) { return 0.7f + 0.6f * BeatPulse(t * kSlot16); });
+    throb.scale =
+        SampleScale(kSlot16, 1, [](float t) { return 0.7f + 0.6f * BeatPulse(t * kSlot16); });
     scene.AddObject(halo, throb, heat);
 
     // From bar 3 on, a shock ring races out over the lava on every bar;
@@ -107,7 +110,8 @@ void AddGlows(Scene& scene)
     const int swirl = scene.AddDummy(Motion::Spin({0, 0, -2}, {0, 0, 1}, 0, kSlot16, 540), heat);
     Rng rng(96);
     for (int i = 0; i < 24; i++) {
-        const float angle = rng.Range(0, 360), radius = rng.Range(150, 330), phase = rng.Range(0, 1);
+        const float angle = rng.Range(0, 360), radius = rng.Range(150, 330),
+                    phase = rng.Range(0, 1);
         Motion rise;
         rise.position = SamplePath(kSlot16, 4, [=](float t) {
             // Four rises per slot, each from the lava to well above the core.
@@ -115,21 +119,25 @@ void AddGlows(Scene& scene)
             return OnCircle({0, 0, 0}, radius * (1 - 0.4f * h), angle + 90 * h, 10 + 380 * h);
         });
         const float size = i % 3 ? 26 : 40;
-        scene.AddObject(Card("zSpark" + std::to_string(10 + i), {0, 0, 0}, size, size, {0, -1, 0.3f}, {0, 0, 1},
-                             i % 3 ? "Spark" : "HaloGlow"),
+        scene.AddObject(Card("zSpark" + std::to_string(10 + i), {0, 0, 0}, size, size,
+                             {0, -1, 0.3f}, {0, 0, 1}, i % 3 ? "Spark" : "HaloGlow"),
                         rise, swirl);
     }
     for (int k = 0; k < 4; k++) {
         const Vec3 at = OnCircle({0, 0, 0}, 380, 22.5f + 90 * k);
-        Mesh pillar = Card("zPillar" + std::to_string(k), {0, 0, 0}, 100, 100, {at.x, at.y, 0}, {0, 0, 1}, "Beam");
+        Mesh pillar = Card("zPillar" + std::to_string(k), {0, 0, 0}, 100, 100, {at.x, at.y, 0},
+                           {0, 0, 1}, "Beam");
         pillar.Append(Card("q", {0, 0, 0}, 100, 100, {-at.y, at.x, 0}, {0, 0, 1}, "Beam"));
         // The beam image is a horizontal streak: stand it up, narrow it, stretch it on cue.
-        for (auto& p : pillar.points) p = {p.x * 0.5f, p.y * 0.5f, p.z};
-        for (auto& t : pillar.texels) t = {t[1], t[0]};
+        for (auto &p : pillar.points) p = {p.x * 0.5f, p.y * 0.5f, p.z};
+        for (auto &t : pillar.texels) t = {t[1], t[0]};
         Motion fire;
         fire.position = {{0, at + Vec3{0, 0, 160}}};
         const int on = 4 * kBar + k * kBeat;
-        fire.scale = {{0, {1, 1, kHidden}}, {on, {1, 1, kHidden}}, {on + 4, {1.3f, 1.3f, 7}}, {on + 10, {1, 1, 6}},
+        fire.scale = {{0, {1, 1, kHidden}},
+                      {on, {1, 1, kHidden}},
+                      {on + 4, {1.3f, 1.3f, 7}},
+                      {on + 10, {1, 1, 6}},
                       {kSlot16, {1, 1, 6}}};
         scene.AddObject(pillar, fire, swirl);
     }
@@ -163,11 +171,24 @@ Scene BuildClimax()
 
     // Swoop in (bars 1-2), circle (3-4), dive close over the rings (5-6),
     // crane away to the wide shot (7-8).
-    const PathFn eye = Spline({{300, -1900, 900}, {-200, -900, 420}, {-560, -240, 230}, {-420, 380, 200},
-                               {120, 560, 260}, {300, 140, 330}, {150, -200, 300}, {-300, -520, 520},
+    const PathFn eye = Spline({{300, -1900, 900},
+                               {-200, -900, 420},
+                               {-560, -240, 230},
+                               {-420, 380, 200},
+                               {120, 560, 260},
+                               {300, 140, 330},
+                               {150, -200, 300},
+                               {-300, -520, 520},
                                {-450, -950, 760}});
-    const PathFn look = Spline({{0, 0, 120}, {0, 0, 150}, {0, 0, 160}, {0, 0, 160}, {0, 0, 160},
-                                {0, 0, 160}, {0, 0, 160}, {0, 0, 140}, {0, 0, 120}});
+    const PathFn look = Spline({{0, 0, 120},
+                                {0, 0, 150},
+                                {0, 0, 160},
+                                {0, 0, 160},
+                                {0, 0, 160},
+                                {0, 0, 160},
+                                {0, 0, 160},
+                                {0, 0, 140},
+                                {0, 0, 120}});
     AddShowCamera(scene, kSlot16, 2, eye, look, 55);
 
     scene.SetFrames(kSlot16);

@@ -13,31 +13,36 @@ using namespace kit;
 
 namespace {
 
-const char* const kTitle = "PLOP";
-const char* const kSubtitle = "THE END";
+const char *const kTitle = "PLOP";
+const char *const kSubtitle = "THE END";
 constexpr float kTitlePixel = 16, kTitleBase = 80;
 constexpr float kSubPixel = 7, kSubBase = 12;
 
 // One object per letter; letter n lands on beat n + 1 with a small bounce.
-void AddTitle(Scene& scene)
+void AddTitle(Scene &scene)
 {
     const float width = scenekit::BlockTextWidth(kTitle, kTitlePixel);
-    const float advance = scenekit::BlockTextWidth("AA", kTitlePixel) - scenekit::BlockTextWidth("A", kTitlePixel);
+    const float advance =
+        scenekit::BlockTextWidth("AA", kTitlePixel) - scenekit::BlockTextWidth("A", kTitlePixel);
     for (int n = 0; kTitle[n]; n++) {
         const Vec3 origin{-width / 2 + n * advance, 0, kTitleBase};
         const std::string name = std::string("Title") + char('A' + n);
-        Mesh letter = scenekit::BlockText(name, std::string(1, kTitle[n]), origin, kTitlePixel, 18, "Gold");
+        Mesh letter =
+            scenekit::BlockText(name, std::string(1, kTitle[n]), origin, kTitlePixel, 18, "Gold");
         ClearTexels(letter);
         // Leaning back, the faces mirror the bright upper half of the room.
-        letter.Transform(scenekit::Translation({0, 0, kTitleBase}) * scenekit::Rotation({1, 0, 0}, -22) *
+        letter.Transform(scenekit::Translation({0, 0, kTitleBase}) *
+                         scenekit::Rotation({1, 0, 0}, -22) *
                          scenekit::Translation({0, 0, -kTitleBase}));
         const int land = (n + 1) * kBeat;
         Motion drop;
-        drop.position = {{0, {0, 0, 500}}, {land, {0, 0, 0}}, {land + 2, {0, 0, 14}}, {land + 4, {0, 0, 0}}};
+        drop.position = {
+            {0, {0, 0, 500}}, {land, {0, 0, 0}}, {land + 2, {0, 0, 14}}, {land + 4, {0, 0, 0}}};
         scene.AddObject(letter, drop);
     }
     const float subWidth = scenekit::BlockTextWidth(kSubtitle, kSubPixel);
-    Mesh sub = scenekit::BlockText("Subtitle", kSubtitle, {-subWidth / 2, -6, kSubBase}, kSubPixel, 8, "Marble");
+    Mesh sub = scenekit::BlockText("Subtitle", kSubtitle, {-subWidth / 2, -6, kSubBase}, kSubPixel,
+                                   8, "Marble");
     Motion rise;
     rise.position = {{0, {0, 0, -70}}, {kBar + kBeat, {0, 0, -70}}, {2 * kBar, {0, 0, 0}}};
     scene.AddObject(sub, rise);
@@ -46,7 +51,7 @@ void AddTitle(Scene& scene)
 // A low sun in the sky off to the left of the title (clear of it: glows
 // draw over everything), and glints that run over the letters on the beats
 // of the last two bars, hung under the sun so they draw last.
-void AddGlints(Scene& scene)
+void AddGlints(Scene &scene)
 {
     const Vec3 sunAt{-1100, 2200, 60};
     Mesh sun = Card("zSun", {0, 0, 0}, 900, 900, {0.45f, -1, 0}, {0, 0, 1}, "Sun");
@@ -54,13 +59,15 @@ void AddGlints(Scene& scene)
     const float width = scenekit::BlockTextWidth(kTitle, kTitlePixel);
     Rng rng(112);
     for (int i = 0; i < 8; i++) {
-        const Vec3 at{rng.Range(-width / 2, width / 2), -30, kTitleBase + rng.Range(10, 7 * kTitlePixel)};
+        const Vec3 at{rng.Range(-width / 2, width / 2), -30,
+                      kTitleBase + rng.Range(10, 7 * kTitlePixel)};
         const int beat = 2 * kBar + i * kBeat;
         Motion twinkle;
         twinkle.position = {{0, at - sunAt}};
         twinkle.scale = Flash(beat, beat + 2, beat + 7);
-        scene.AddObject(Card("zGlint" + std::to_string(i), {0, 0, 0}, 90, 90, {0, -1, 0}, {0, 0, 1}, "Glint"),
-                        twinkle, sunNode);
+        scene.AddObject(
+            Card("zGlint" + std::to_string(i), {0, 0, 0}, 90, 90, {0, -1, 0}, {0, 0, 1}, "Glint"),
+            twinkle, sunNode);
     }
 }
 
@@ -70,9 +77,9 @@ void AddGlints(Scene& scene)
 Mesh SunsetDome()
 {
     Mesh dome = SkySphere("ZDome", {0, 0, 0}, 3000, 24, 12, "Dusk");
-    for (auto& t : dome.texels) {
+    for (auto &t : dome.texels) {
         const float x = 60 + 35 * (1 - std::cos(2 * kPi * 2 * t[0])) / 2;  // pixel column
-        const float up = t[1] - 0.5f;                                      // -0.5 nadir .. 0.5 zenith
+        const float up = t[1] - 0.5f;  // -0.5 nadir .. 0.5 zenith
         const float y = up >= 0 ? 134 + up * 2 * (226 - 134) : 124 + up * 2 * (124 - 30);
         t = {x / 256, 1 - y / 256};
     }
@@ -99,14 +106,18 @@ Scene BuildEnd()
     AddTitle(scene);
     AddGlints(scene);
 
-    AddShowCamera(scene, kSlot8, 2,
-                  [](float t) {
-                      const float e = EaseInOut(Clamp01(t / 0.75f));
-                      const Vec3 arc = OnCircle({0, 0, 0}, Lerp(330, 540, e), Lerp(-40, -90, e), Lerp(330, 240, e));
-                      return arc + Vec3{0, 50 * EaseInOut(Clamp01((t - 0.75f) / 0.25f)), 0};
-                  },
-                  [](float t) { return Lerp(Vec3{0, 0, 60}, Vec3{0, 0, 105}, EaseInOut(Clamp01(t / 0.75f))); },
-                  45);
+    AddShowCamera(
+        scene, kSlot8, 2,
+        [](float t) {
+            const float e = EaseInOut(Clamp01(t / 0.75f));
+            const Vec3 arc =
+                OnCircle({0, 0, 0}, Lerp(330, 540, e), Lerp(-40, -90, e), Lerp(330, 240, e));
+            return arc + Vec3{0, 50 * EaseInOut(Clamp01((t - 0.75f) / 0.25f)), 0};
+        },
+        [](float t) {
+            return Lerp(Vec3{0, 0, 60}, Vec3{0, 0, 105}, EaseInOut(Clamp01(t / 0.75f)));
+        },
+        45);
     scene.SetFrames(kSlot8);
     return scene;
 }

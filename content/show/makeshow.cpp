@@ -16,20 +16,24 @@ namespace {
 
 // The builder of each slot of the show plan, in show order.
 scenekit::Scene (*const kBuilders[])() = {
-    scenes::BuildOpening,   scenes::BuildCircuitCity,   scenes::BuildGlass,      scenes::BuildKnots,
-    scenes::BuildEqualiser, scenes::BuildPuzzle,        scenes::BuildPyramid,    scenes::BuildReactor,
-    scenes::BuildCapsules,  scenes::BuildServiceTunnel, scenes::BuildNeonTunnel, scenes::BuildInterlude,
-    scenes::BuildColonnade, scenes::BuildClimax,        scenes::BuildEnd,
+    scenes::BuildOpening,       scenes::BuildCircuitCity, scenes::BuildGlass,
+    scenes::BuildKnots,         scenes::BuildEqualiser,   scenes::BuildPuzzle,
+    scenes::BuildPyramid,       scenes::BuildReactor,     scenes::BuildCapsules,
+    scenes::BuildServiceTunnel, scenes::BuildNeonTunnel,  scenes::BuildInterlude,
+    scenes::BuildColonnade,     scenes::BuildClimax,      scenes::BuildEnd,
 };
-static_assert(sizeof kBuilders / sizeof kBuilders[0] == showplan::SceneCount, "one builder per slot");
+static_assert(sizeof kBuilders / sizeof kBuilders[0] == showplan::SceneCount,
+              "one builder per slot");
 
-double SecondsSince(std::chrono::steady_clock::time_point start) {
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv)
+{
     if (argc != 2) {
         std::fprintf(stderr, "usage: makeshow OUTDIR\n");
         return 2;
@@ -54,7 +58,7 @@ int main(int argc, char** argv) {
 
     bool ok = true;
     for (int i = 0; i < showplan::SceneCount; i++) {
-        const char* file = showplan::Scenes[i].file;
+        const char *file = showplan::Scenes[i].file;
         std::string error;
         if (!kBuilders[i]().Save(dir + "/" + file, &error)) {
             std::fprintf(stderr, "makeshow: %s: %s\n", file, error.c_str());

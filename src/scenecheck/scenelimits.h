@@ -26,6 +26,6 @@ constexpr int MaxKeyFrame = 1 << 22;
 constexpr double NearPlane = 0.1;
 constexpr double FarPlane = 20000.0;
 
-} // namespace scenelimits
+}  // namespace scenelimits
 
 #endif

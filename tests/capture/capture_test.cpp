@@ -37,7 +37,7 @@ using showtest::Image;
 namespace fs = std::filesystem;
 
 struct Outcome {
-    int status = -1;    // exit status, or 128 + signal
+    int status = -1;  // exit status, or 128 + signal
     std::string out, err;
 };
 
@@ -50,13 +50,13 @@ std::string ReadText(const std::string &path)
 }
 
 // Starts program in dir with its standard output and error in files there.
-pid_t Start(const std::string &dir, const std::string &program, const std::vector<std::string> &args)
+pid_t Start(const std::string &dir, const std::string &program,
+            const std::vector<std::string> &args)
 {
     std::vector<std::string> all{program};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char *> argv;
-    for (std::string &arg : all)
-        argv.push_back(arg.data());
+    for (std::string &arg : all) argv.push_back(arg.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -64,8 +64,7 @@ pid_t Start(const std::string &dir, const std::string &program, const std::vecto
     posix_spawn_file_actions_addopen(&actions, 1, ".stdout", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, ".stderr", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
@@ -83,7 +82,8 @@ Outcome Wait(const std::string &dir, pid_t pid)
     return outcome;
 }
 
-Outcome RunProgram(const std::string &dir, const std::string &program, const std::vector<std::string> &args)
+Outcome RunProgram(const std::string &dir, const std::string &program,
+                   const std::vector<std::string> &args)
 {
     return Wait(dir, Start(dir, program, args));
 }
@@ -94,8 +94,7 @@ std::vector<std::string> Written(const std::string &dir)
     std::vector<std::string> names;
     for (const fs::directory_entry &entry : fs::directory_iterator(dir)) {
         const std::string name = entry.path().filename();
-        if (name != "data" && name != ".stdout" && name != ".stderr")
-            names.push_back(name);
+        if (name != "data" && name != ".stdout" && name != ".stderr") names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -106,8 +105,7 @@ double MeanDifference(const Image &a, const Image &b)
 {
     double sum = 0;
     for (int y = 0; y < a.height; y++)
-        for (int x = 0; x < a.width; x++)
-            sum += showtest::ColourDistance(a.At(x, y), b.At(x, y));
+        for (int x = 0; x < a.width; x++) sum += showtest::ColourDistance(a.At(x, y), b.At(x, y));
     return sum / (double(a.width) * a.height);
 }
 
@@ -115,16 +113,14 @@ double MeanDifference(const Image &a, const Image &b)
 int LeftEdge(const Image &image)
 {
     int x = 0;
-    while (x < image.width && image.At(x, image.height / 2).r < 100)
-        x++;
+    while (x < image.width && image.At(x, image.height / 2).r < 100) x++;
     return x;
 }
 
 double Rms(const std::vector<float> &samples, size_t begin, size_t end)
 {
     double sum = 0;
-    for (size_t i = begin; i < end; i++)
-        sum += double(samples[i]) * samples[i];
+    for (size_t i = begin; i < end; i++) sum += double(samples[i]) * samples[i];
     return std::sqrt(sum / double(end - begin));
 }
 
@@ -132,11 +128,15 @@ class CaptureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(0, RunProgram(dir(), MAKETESTDATA_PROGRAM, {"data"}).status) << "maketestdata failed";
+        ASSERT_EQ(0, RunProgram(dir(), MAKETESTDATA_PROGRAM, {"data"}).status)
+            << "maketestdata failed";
     }
 
     const std::string &dir() const { return workDir_.path(); }
-    Outcome Capture(const std::vector<std::string> &args) { return RunProgram(dir(), CAPTURE_PROGRAM, args); }
+    Outcome Capture(const std::vector<std::string> &args)
+    {
+        return RunProgram(dir(), CAPTURE_PROGRAM, args);
+    }
 
     // Captures with args into name and reads it back.
     MediaFile CaptureAndRead(const std::vector<std::string> &args, const std::string &name)
@@ -156,7 +156,8 @@ protected:
 
 TEST_F(CaptureTest, ShortCaptureHoldsH264AndAacOfItsLengthWithTheIndexFirst)
 {
-    const MediaFile media = CaptureAndRead({"--size", "160x120", "--fps", "10", "--seconds", "3"}, "out.mp4");
+    const MediaFile media =
+        CaptureAndRead({"--size", "160x120", "--fps", "10", "--seconds", "3"}, "out.mp4");
     ASSERT_TRUE(media.hasVideo && media.hasAudio);
     EXPECT_EQ("h264", media.video.codec);
     EXPECT_EQ("yuv420p", media.video.pixelFormat);
@@ -194,7 +195,8 @@ TEST_F(CaptureTest, EachFrameIsTheLiveShowsPictureAtItsShowTime)
     ASSERT_TRUE(moving.Save(workDir_.DataPath("_i2.3ds"), &error)) << error;
 
     const int fps = 5;
-    const MediaFile media = CaptureAndRead({"--size", "160x120", "--fps", "5", "--seconds", "8.4"}, "out.mp4");
+    const MediaFile media =
+        CaptureAndRead({"--size", "160x120", "--fps", "5", "--seconds", "8.4"}, "out.mp4");
     ASSERT_EQ(size_t(8.4 * fps), media.video.frames.size());
 
     // The live show draws a frame with the animation the frame before it
@@ -230,15 +232,15 @@ TEST_F(CaptureTest, EachFrameIsTheLiveShowsPictureAtItsShowTime)
 
 TEST_F(CaptureTest, MusicStartsWithTheShowAndFadesInLikeTheMixer)
 {
-    const MediaFile media = CaptureAndRead({"--size", "32x24", "--fps", "10", "--seconds", "3"}, "out.mp4");
+    const MediaFile media =
+        CaptureAndRead({"--size", "32x24", "--fps", "10", "--seconds", "3"}, "out.mp4");
     const std::vector<float> &left = media.audio.left;
     ASSERT_GE(left.size(), size_t(3 * 44100) - 1024);
 
     // The mixer's MP3 decoder plays a silent tag frame and the encoder's
     // delay first: 576 + 1105 frames at 22050 Hz, 76 ms.
     size_t onset = 0;
-    while (onset < left.size() && std::fabs(left[onset]) < 0.01f)
-        onset++;
+    while (onset < left.size() && std::fabs(left[onset]) < 0.01f) onset++;
     EXPECT_NEAR(76.0, onset * 1000.0 / 44100, 5.0);
 
     // Full volume from the tenth mixer buffer of 4096 frames at 22050 Hz on;
@@ -248,7 +250,8 @@ TEST_F(CaptureTest, MusicStartsWithTheShowAndFadesInLikeTheMixer)
     EXPECT_NEAR(12000.0 / 32768 / std::sqrt(2.0), full, 0.02);
     for (int k = 1; k < 10; k++) {
         const double expected = double(128 * (k + 1) / 10) / 128;
-        const double seen = Rms(left, k * buffer + buffer / 8, (k + 1) * buffer - buffer / 8) / full;
+        const double seen =
+            Rms(left, k * buffer + buffer / 8, (k + 1) * buffer - buffer / 8) / full;
         EXPECT_NEAR(expected, seen, 0.02) << "mixer buffer " << k;
     }
 }
@@ -278,7 +281,8 @@ TEST_F(CaptureTest, WholeShowEndsWithTheShowsLastFrame)
 
 TEST_F(CaptureTest, FramesOptionWritesNumberedPngsInstead)
 {
-    const Outcome outcome = Capture({"--size", "40x30", "--fps", "4", "--seconds", "9", "--frames", "shots"});
+    const Outcome outcome =
+        Capture({"--size", "40x30", "--fps", "4", "--seconds", "9", "--frames", "shots"});
     ASSERT_EQ(0, outcome.status) << outcome.err;
     std::vector<std::string> names;
     for (const fs::directory_entry &entry : fs::directory_iterator(dir() + "/shots"))
@@ -295,9 +299,9 @@ TEST_F(CaptureTest, BrokenDataFailsWithTheShowsMessages)
 {
     struct Case {
         const char *file;
-        const char *bytes;      // null: the file is removed
+        const char *bytes;  // null: the file is removed
         int status;
-        const char *stdoutText;     // all of it; for a broken file how it begins
+        const char *stdoutText;  // all of it; for a broken file how it begins
     } cases[] = {
         {"tor.3ds", nullptr, 1, "Load3ds error : Can't load 3ds file data/tor.3ds\n"},
         {"end.png", nullptr, 2, "Error : Can't load texture data/end.png\n\n"},
@@ -308,10 +312,12 @@ TEST_F(CaptureTest, BrokenDataFailsWithTheShowsMessages)
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.file) + (c.bytes ? " broken" : " missing"));
         const std::string saved = ReadText(workDir_.DataPath(c.file));
-        ASSERT_TRUE(c.bytes ? workDir_.WriteDataFile(c.file, c.bytes) : workDir_.RemoveDataFile(c.file));
+        ASSERT_TRUE(c.bytes ? workDir_.WriteDataFile(c.file, c.bytes)
+                            : workDir_.RemoveDataFile(c.file));
         const Outcome outcome = Capture({"--size", "32x24", "out.mp4"});
         EXPECT_EQ(c.status, outcome.status);
-        EXPECT_EQ(c.stdoutText, c.bytes ? outcome.out.substr(0, strlen(c.stdoutText)) : outcome.out);
+        EXPECT_EQ(c.stdoutText,
+                  c.bytes ? outcome.out.substr(0, strlen(c.stdoutText)) : outcome.out);
         EXPECT_EQ(std::vector<std::string>{}, Written(dir()));
         ASSERT_TRUE(workDir_.WriteDataFile(c.file, saved));
     }
@@ -326,21 +332,29 @@ TEST_F(CaptureTest, BrokenDataFailsWithTheShowsMessages)
 TEST_F(CaptureTest, BadOptionsAndUnwritableOutputsAreRefusedInOneLine)
 {
     const std::vector<std::vector<std::string>> bad = {
-        {"--size", "0x10", "out.mp4"},  {"--size", "1024", "out.mp4"},  {"--size", "161x120", "out.mp4"},
-        {"--size", "5000x10", "out.mp4"}, {"--fps", "0", "out.mp4"},  {"--fps", "ten", "out.mp4"},
-        {"--crf", "52", "out.mp4"},     {"--seconds", "-1", "out.mp4"}, {"--frames"},
+        {"--size", "0x10", "out.mp4"},
+        {"--size", "1024", "out.mp4"},
+        {"--size", "161x120", "out.mp4"},
+        {"--size", "5000x10", "out.mp4"},
+        {"--fps", "0", "out.mp4"},
+        {"--fps", "ten", "out.mp4"},
+        {"--crf", "52", "out.mp4"},
+        {"--seconds", "-1", "out.mp4"},
+        {"--frames"},
         {"--preset", "fastest", "out.mp4"},
-        {"--bogus", "out.mp4"},         {},                             {"a.mp4", "b.mp4"},
+        {"--bogus", "out.mp4"},
+        {},
+        {"a.mp4", "b.mp4"},
         {"--frames", "d", "out.mp4"},
     };
     for (const std::vector<std::string> &args : bad) {
         const Outcome outcome = Capture(args);
         std::string joined;
-        for (const std::string &arg : args)
-            joined += arg + " ";
+        for (const std::string &arg : args) joined += arg + " ";
         EXPECT_EQ(2, outcome.status) << joined;
         EXPECT_EQ(0u, outcome.err.rfind("capture: ", 0)) << joined << ": " << outcome.err;
-        EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << joined << ": " << outcome.err;
+        EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n'))
+            << joined << ": " << outcome.err;
     }
 
     fs::create_directory(dir() + "/taken");
@@ -379,4 +393,4 @@ TEST_F(CaptureTest, InterruptStopsAndRemovesThePartialVideo)
     EXPECT_EQ(std::vector<std::string>{}, Written(dir()));
 }
 
-} // namespace
+}  // namespace

@@ -29,11 +29,12 @@ showtest::Image ToRgb(const AVFrame *frame)
     image.width = frame->width;
     image.height = frame->height;
     image.rgb.resize(size_t(frame->width) * frame->height * 3);
-    SwsContext *scaler = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
-                                        frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    SwsContext *scaler =
+        sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
+                       frame->height, AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr);
     const int *bt709 = sws_getCoefficients(SWS_CS_ITU709);
-    sws_setColorspaceDetails(scaler, bt709, frame->color_range == AVCOL_RANGE_JPEG, bt709, 1, 0, 1 << 16,
-                             1 << 16);
+    sws_setColorspaceDetails(scaler, bt709, frame->color_range == AVCOL_RANGE_JPEG, bt709, 1, 0,
+                             1 << 16, 1 << 16);
     uint8_t *out[1] = {image.rgb.data()};
     const int stride[1] = {3 * frame->width};
     sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, out, stride);
@@ -48,7 +49,8 @@ void Keep(const AVFrame *frame, bool video, MediaFile *media)
         return;
     }
     const float *left = (const float *)frame->extended_data[0];
-    const float *right = (const float *)frame->extended_data[frame->ch_layout.nb_channels > 1 ? 1 : 0];
+    const float *right =
+        (const float *)frame->extended_data[frame->ch_layout.nb_channels > 1 ? 1 : 0];
     media->audio.left.insert(media->audio.left.end(), left, left + frame->nb_samples);
     media->audio.right.insert(media->audio.right.end(), right, right + frame->nb_samples);
 }
@@ -65,13 +67,12 @@ bool Drain(Decoder &decoder, AVFrame *frame, MediaFile *media, std::string *erro
         Keep(frame, decoder.video, media);
         av_frame_unref(frame);
     }
-    if (status == AVERROR(EAGAIN) || status == AVERROR_EOF)
-        return true;
+    if (status == AVERROR(EAGAIN) || status == AVERROR_EOF) return true;
     *error = "decoding: " + AvError(status);
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool ReadMediaFile(const std::string &path, MediaFile *media, std::string *error)
 {
@@ -89,7 +90,8 @@ bool ReadMediaFile(const std::string &path, MediaFile *media, std::string *error
         const AVStream *stream = format->streams[i];
         const AVCodecParameters *par = stream->codecpar;
         const AVCodec *codec = avcodec_find_decoder(par->codec_id);
-        if (!codec || (par->codec_type != AVMEDIA_TYPE_VIDEO && par->codec_type != AVMEDIA_TYPE_AUDIO))
+        if (!codec ||
+            (par->codec_type != AVMEDIA_TYPE_VIDEO && par->codec_type != AVMEDIA_TYPE_AUDIO))
             continue;
         Decoder &decoder = decoders[i];
         decoder.video = par->codec_type == AVMEDIA_TYPE_VIDEO;
@@ -145,4 +147,4 @@ bool ReadMediaFile(const std::string &path, MediaFile *media, std::string *error
     return ok;
 }
 
-} // namespace capturetest
+}  // namespace capturetest

@@ -11,15 +11,15 @@
 namespace capturetest {
 
 struct VideoStream {
-    std::string codec;          // FFmpeg's name, e.g. "h264"
-    std::string pixelFormat;    // e.g. "yuv420p"
+    std::string codec;        // FFmpeg's name, e.g. "h264"
+    std::string pixelFormat;  // e.g. "yuv420p"
     int width = 0, height = 0;
     double startSeconds = 0, durationSeconds = 0;
-    std::vector<showtest::Image> frames;    // in display order, BT.709 to RGB
+    std::vector<showtest::Image> frames;  // in display order, BT.709 to RGB
 };
 
 struct AudioStream {
-    std::string codec;          // e.g. "aac"
+    std::string codec;  // e.g. "aac"
     int rate = 0, channels = 0;
     double startSeconds = 0, durationSeconds = 0;
     std::vector<float> left, right;
@@ -34,6 +34,6 @@ struct MediaFile {
 // Decodes path whole. Answers false with the reason in *error.
 bool ReadMediaFile(const std::string &path, MediaFile *media, std::string *error);
 
-} // namespace capturetest
+}  // namespace capturetest
 
 #endif

@@ -15,8 +15,7 @@ namespace {
 std::string WriteTone(const showtest::ScopedWorkDir &dir, const std::string &name, int rate)
 {
     std::vector<short> stereo(size_t(rate) * 2);
-    for (size_t i = 0; i < stereo.size(); i++)
-        stereo[i] = short(8000 * std::sin(i / 2 * 0.05));
+    for (size_t i = 0; i < stereo.size(); i++) stereo[i] = short(8000 * std::sin(i / 2 * 0.05));
     const std::string path = dir.DataPath(name);
     std::string error;
     EXPECT_TRUE(EncodeMp3(path, stereo, rate, 128, &error)) << error;
@@ -39,7 +38,8 @@ TEST(MixerLead, IsOneTagFrameOfTheFilesMpegVersion)
     EXPECT_EQ(1152, MixerLeadFrames(full));
 
     // An ID3v2 tag before the frames: 10 bytes of header, then 300 (as 2 << 7 | 44).
-    const std::string id3 = std::string("ID3\x03\x00\x00\x00\x00\x02\x2c", 10) + std::string(300, '\0');
+    const std::string id3 =
+        std::string("ID3\x03\x00\x00\x00\x00\x02\x2c", 10) + std::string(300, '\0');
     ASSERT_TRUE(dir.WriteDataFile("tagged.mp3", id3 + ReadBytes(full)));
     EXPECT_EQ(1152, MixerLeadFrames(dir.DataPath("tagged.mp3")));
 
@@ -48,4 +48,4 @@ TEST(MixerLead, IsOneTagFrameOfTheFilesMpegVersion)
     EXPECT_EQ(0, MixerLeadFrames(dir.DataPath("missing.mp3")));
 }
 
-} // namespace
+}  // namespace

@@ -13,8 +13,9 @@ namespace contenttest {
 namespace {
 
 // Everything showcheck prints about the generated show, then its status.
-std::string RunChecker(const std::string& environment, int* status) {
-    FILE* out = popen((environment + " " SHOWCHECK " " + DataDir() + " 2>&1").c_str(), "r");
+std::string RunChecker(const std::string &environment, int *status)
+{
+    FILE *out = popen((environment + " " SHOWCHECK " " + DataDir() + " 2>&1").c_str(), "r");
     if (!out) return "";
     std::string printed;
     char line[4096];
@@ -23,11 +24,13 @@ std::string RunChecker(const std::string& environment, int* status) {
     return printed;
 }
 
-TEST(ContentChecker, FindsNothingInTheGeneratedShow) {
-    const std::string clean = "showcheck: " + DataDir() + ": no errors, no warnings: the show can play it\n";
+TEST(ContentChecker, FindsNothingInTheGeneratedShow)
+{
+    const std::string clean =
+        "showcheck: " + DataDir() + ": no errors, no warnings: the show can play it\n";
     std::vector<std::string> libraries = {""};
     if (*SHOWTEST_COMPAT_SDL_DIR) libraries.push_back("LD_LIBRARY_PATH=" SHOWTEST_COMPAT_SDL_DIR);
-    for (const std::string& library : libraries) {
+    for (const std::string &library : libraries) {
         int status = -1;
         EXPECT_EQ(clean, RunChecker(library, &status)) << library;
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << library;

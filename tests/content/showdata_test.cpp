@@ -14,7 +14,8 @@ using scenekit::Motion;
 
 // A crate turned 45 degrees about Z, doubled in size and moved to x = 100,
 // whose mesh is stored shifted by its own matrix; a sky; an open floor.
-SceneFile WriteTestScene() {
+SceneFile WriteTestScene()
+{
     scenekit::Scene scene;
     scene.AddMaterial(scenekit::Material::Textured("M", "wood.png"));
     scenekit::Mesh crate = scenekit::Box("Crate", {0, 0, 0}, {10, 10, 10}, "M");
@@ -35,15 +36,17 @@ SceneFile WriteTestScene() {
     return file;
 }
 
-bool Inside(Lib3dsFile* file, const char* name, const Vec& world) {
-    Lib3dsNode* node = lib3ds_file_node_by_name(file, name, LIB3DS_OBJECT_NODE);
-    Lib3dsMesh* mesh = lib3ds_file_mesh_by_name(file, name);
+bool Inside(Lib3dsFile *file, const char *name, const Vec &world)
+{
+    Lib3dsNode *node = lib3ds_file_node_by_name(file, name, LIB3DS_OBJECT_NODE);
+    Lib3dsMesh *mesh = lib3ds_file_mesh_by_name(file, name);
     Vec local;
     EXPECT_TRUE(node && mesh && WorldToMesh(node, mesh, world, &local));
     return Encloses(AnalyseMesh(mesh), local);
 }
 
-TEST(Geometry, ClosedMeshesAreSolidsOrBackdropsByTheirWinding) {
+TEST(Geometry, ClosedMeshesAreSolidsOrBackdropsByTheirWinding)
+{
     SceneFile file = WriteTestScene();
     ASSERT_TRUE(file);
     const Solid crate = AnalyseMesh(lib3ds_file_mesh_by_name(file.get(), "Crate"));
@@ -56,7 +59,8 @@ TEST(Geometry, ClosedMeshesAreSolidsOrBackdropsByTheirWinding) {
     EXPECT_FALSE(floor.closed);
 }
 
-TEST(Geometry, PointsAreTestedWhereThePlayerDrawsTheMesh) {
+TEST(Geometry, PointsAreTestedWhereThePlayerDrawsTheMesh)
+{
     SceneFile file = WriteTestScene();
     ASSERT_TRUE(file);
     // The crate's half size is 10 after scaling, its corners 14.1 out along
@@ -72,8 +76,8 @@ TEST(Geometry, PointsAreTestedWhereThePlayerDrawsTheMesh) {
     EXPECT_FALSE(Inside(file.get(), "Sky", {0, -600, 0}));
 
     // And the other way: every corner of the crate lands 10 * sqrt(3) from its centre.
-    Lib3dsNode* node = lib3ds_file_node_by_name(file.get(), "Crate", LIB3DS_OBJECT_NODE);
-    Lib3dsMesh* mesh = lib3ds_file_mesh_by_name(file.get(), "Crate");
+    Lib3dsNode *node = lib3ds_file_node_by_name(file.get(), "Crate", LIB3DS_OBJECT_NODE);
+    Lib3dsMesh *mesh = lib3ds_file_mesh_by_name(file.get(), "Crate");
     const std::vector<Vec> world = WorldPoints(node, mesh);
     ASSERT_EQ(world.size(), mesh->points);
     for (unsigned i = 0; i < mesh->points; ++i) {

@@ -32,7 +32,8 @@ public:
     }
     int Do(int showMs, int spanStartMs) override
     {
-        journal_->Add(name_ + " Do(" + std::to_string(showMs) + ", " + std::to_string(spanStartMs) + ")");
+        journal_->Add(name_ + " Do(" + std::to_string(showMs) + ", " + std::to_string(spanStartMs) +
+                      ")");
         return 0;  // the manager must not care
     }
     int Init() override
@@ -72,8 +73,7 @@ protected:
     {
         journal_.events.clear();
         const int result = effectsManager->Do(Start + showMs);
-        if (answer)
-            *answer = result;
+        if (answer) *answer = result;
         return journal_.events;
     }
 
@@ -196,8 +196,7 @@ public:
     ~QuittingEffect() override { printf("effect deleted\n"); }
     int Init() override
     {
-        if (quitInInit_)
-            Quit(1, "init failed");
+        if (quitInInit_) Quit(1, "init failed");
         return 1;
     }
     int Do(int, int) override
@@ -225,4 +224,4 @@ TEST_F(EffectsManagerTest, HeldEffectIsDeletedWhenTheProcessEnds)
         1, "do failed\neffect deleted\n");
 }
 
-} // namespace
+}  // namespace

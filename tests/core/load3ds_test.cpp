@@ -107,8 +107,7 @@ TEST_F(LoaderTest, SelectCameraStepsAlongTheNameOrder)
 
 TEST_F(LoaderTest, MaterialImagesTakeSlotsInMaterialNameOrder)
 {
-    for (const char *image : {"z.png", "a.png", "t.png", "m.png"})
-        WriteSolidImage(image, Red);
+    for (const char *image : {"z.png", "a.png", "t.png", "m.png"}) WriteSolidImage(image, Red);
     Scene scene;
     coretest::AddCamera(&scene, {0, -100, 0}, {0, 0, 0});
     Material mid = Material::Textured("Mid", "T.png");
@@ -205,4 +204,4 @@ TEST_F(LoaderTest, MissingImageEndsTheProcessWithStatusTwoWhileOpening)
         2, "Error : Can't load texture data/gone.png\n\n");
 }
 
-} // namespace
+}  // namespace

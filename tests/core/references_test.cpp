@@ -25,7 +25,8 @@ protected:
         for (int y = 0; y < size; y++)
             for (int x = 0; x < size; x++)
                 pixels.push_back(shade((x + 0.5f) / size, (y + 0.5f) / size));
-        ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath(name), size, size, showtest::RgbFrom(pixels)));
+        ASSERT_TRUE(
+            showtest::WriteRgbPng(workDir_.DataPath(name), size, size, showtest::RgbFrom(pixels)));
     }
     static Rgb Checker(float u, float v)
     {
@@ -37,8 +38,7 @@ protected:
     // first, sphere mapping shows the sky in upward reflections.
     static Rgb Surroundings(float u, float v)
     {
-        if (v >= 0.5f)
-            return {int(180 - 120 * (v - 0.5f)), int(220 - 200 * (v - 0.5f)), 250};
+        if (v >= 0.5f) return {int(180 - 120 * (v - 0.5f)), int(220 - 200 * (v - 0.5f)), 250};
         return {int(90 + 60 * v), int(80 + 40 * u), 40};
     }
     static Rgb Halo(float u, float v)
@@ -70,7 +70,8 @@ TEST_F(ReferenceTest, TexturedBox)
     scene.AddObject(scenekit::Grid("Floor", {0, 0, -20}, 120, 120, 4, 4, 3, "Checker"));
     auto opened = SaveAndOpen(scene, "textured.3ds");
     opened->Play(300);  // turned by 27 degrees for the next picture
-    EXPECT_TRUE(showtest::MatchesReference(Draw(opened.get(), 300), coretest::References(), "textured_box"));
+    EXPECT_TRUE(showtest::MatchesReference(Draw(opened.get(), 300), coretest::References(),
+                                           "textured_box"));
 }
 
 TEST_F(ReferenceTest, ReflectiveSphereOnATexturedFloor)
@@ -85,8 +86,8 @@ TEST_F(ReferenceTest, ReflectiveSphereOnATexturedFloor)
     scene.AddObject(scenekit::Torus("Ring", {0, 0, 10}, 40, 5, 24, 8, "Chrome"));
     scene.AddObject(scenekit::Grid("Floor", {0, 0, -20}, 160, 160, 4, 4, 4, "Checker"));
     auto opened = SaveAndOpen(scene, "reflective.3ds");
-    EXPECT_TRUE(
-        showtest::MatchesReference(Draw(opened.get(), 0), coretest::References(), "reflective_sphere"));
+    EXPECT_TRUE(showtest::MatchesReference(Draw(opened.get(), 0), coretest::References(),
+                                           "reflective_sphere"));
 }
 
 TEST_F(ReferenceTest, TransparentGlowsOverAnOpaqueWall)
@@ -106,8 +107,8 @@ TEST_F(ReferenceTest, TransparentGlowsOverAnOpaqueWall)
                     Motion::Spin({30, -20, 20}, {1, 1, 0}, 0, 10, 45));
     auto opened = SaveAndOpen(scene, "transparent.3ds");
     opened->Play(1000);
-    EXPECT_TRUE(
-        showtest::MatchesReference(Draw(opened.get(), 1000), coretest::References(), "transparent_glows"));
+    EXPECT_TRUE(showtest::MatchesReference(Draw(opened.get(), 1000), coretest::References(),
+                                           "transparent_glows"));
 }
 
-} // namespace
+}  // namespace

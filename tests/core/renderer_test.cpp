@@ -17,8 +17,8 @@ namespace {
 
 using coretest::Project;
 using coretest::Rgb;
-using coretest::Vec3;
 using coretest::SceneTest;
+using coretest::Vec3;
 using scenekit::Material;
 using scenekit::Mesh;
 using scenekit::Motion;
@@ -42,7 +42,8 @@ const Vec3 Origin{0, 0, 0};
 class RendererTest : public SceneTest {
 protected:
     // Colour of the picture where a world point lands, seen from eye towards target.
-    Rgb ColourAt(const Image &image, Vec3 point, Vec3 eye = Eye, Vec3 target = Origin, float fov = 45)
+    Rgb ColourAt(const Image &image, Vec3 point, Vec3 eye = Eye, Vec3 target = Origin,
+                 float fov = 45)
     {
         const coretest::ScreenPoint p = Project(point, eye, target, fov, image.width, image.height);
         EXPECT_TRUE(p.x >= 0 && p.x < image.width && p.y >= 0 && p.y < image.height)
@@ -67,8 +68,8 @@ protected:
     }
 };
 
-#define EXPECT_COLOUR(expected, actual, tolerance)                                        \
-    EXPECT_LE(showtest::ColourDistance(expected, actual), tolerance)                      \
+#define EXPECT_COLOUR(expected, actual, tolerance)                                                 \
+    EXPECT_LE(showtest::ColourDistance(expected, actual), tolerance)                               \
         << "expected " << (expected) << ", saw " << (actual)
 
 struct CameraCase {
@@ -77,7 +78,10 @@ struct CameraCase {
     Vec3 target;
     float fov;
 };
-void PrintTo(const CameraCase &view, std::ostream *out) { *out << view.name; }
+void PrintTo(const CameraCase &view, std::ostream *out)
+{
+    *out << view.name;
+}
 
 class CameraTest : public RendererTest, public ::testing::WithParamInterface<CameraCase> {};
 
@@ -126,7 +130,9 @@ INSTANTIATE_TEST_SUITE_P(Views, CameraTest,
                          ::testing::Values(CameraCase{"head_on", Eye, Origin, 45},
                                            CameraCase{"shifted", {10, -90, 5}, {10, 0, 5}, 60},
                                            CameraCase{"oblique", {50, -80, 20}, {0, 0, 0}, 50}),
-                         [](const ::testing::TestParamInfo<CameraCase> &info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<CameraCase> &info) {
+                             return info.param.name;
+                         });
 
 TEST_F(RendererTest, HeadLightFollowsTheCamera)
 {
@@ -158,7 +164,8 @@ TEST_F(RendererTest, TexelsShowTheImageUpright)
     for (int y = 0; y < 8; y++)
         for (int x = 0; x < 8; x++)
             pixels.push_back(y < 4 ? (x < 4 ? Red : Green) : (x < 4 ? Blue : White));
-    ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath("quads.png"), 8, 8, showtest::RgbFrom(pixels)));
+    ASSERT_TRUE(
+        showtest::WriteRgbPng(workDir_.DataPath("quads.png"), 8, 8, showtest::RgbFrom(pixels)));
     Scene scene;
     coretest::AddCamera(&scene, Eye, Origin);
     scene.AddMaterial(Painted("Q", "quads.png"));
@@ -178,7 +185,8 @@ TEST_F(RendererTest, MeshWithoutTexelsGetsTheFixedCornerCoordinates)
     for (int y = 0; y < 8; y++)
         for (int x = 0; x < 8; x++)
             pixels.push_back(y < 4 ? (x < 4 ? Red : Green) : (x < 4 ? Blue : White));
-    ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath("quads.png"), 8, 8, showtest::RgbFrom(pixels)));
+    ASSERT_TRUE(
+        showtest::WriteRgbPng(workDir_.DataPath("quads.png"), 8, 8, showtest::RgbFrom(pixels)));
     Mesh triangle;
     triangle.name = "Triangle";
     const Vec3 p0{-30, 0, -20}, p1{30, 0, -20}, p2{0, 0, 30};
@@ -232,7 +240,8 @@ TEST_F(RendererTest, CameraFollowsItsKeys)
 {
     WriteSolidImage("red.png", Red);
     Scene scene;
-    scene.AddAnimatedCamera("Camera01", {{0, Eye}, {10, {40, -100, 0}}}, {{0, Origin}, {10, {40, 0, 0}}}, 45);
+    scene.AddAnimatedCamera("Camera01", {{0, Eye}, {10, {40, -100, 0}}},
+                            {{0, Origin}, {10, {40, 0, 0}}}, 45);
     scene.AddMaterial(Painted("R", "red.png"));
     scene.AddObject(coretest::FacingSquare("Square", {0, 0, 0}, 20, "R"));
     SaveScene(scene, "pan.3ds");
@@ -272,8 +281,10 @@ TEST_F(RendererTest, PivotAndMeshMatrixPlaceTheMesh)
 
 TEST_F(RendererTest, TransparencyAddsUnlitAndIgnoresDepthThenOpaqueFacesRestoreTheState)
 {
-    ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath("r.png"), 4, 4, showtest::SolidRgb(4, 4, {120, 0, 0})));
-    ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath("g.png"), 4, 4, showtest::SolidRgb(4, 4, {0, 90, 0})));
+    ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath("r.png"), 4, 4,
+                                      showtest::SolidRgb(4, 4, {120, 0, 0})));
+    ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath("g.png"), 4, 4,
+                                      showtest::SolidRgb(4, 4, {0, 90, 0})));
     WriteSolidImage("blue.png", Blue);
     WriteSolidImage("green.png", Green);
     Scene scene;
@@ -407,7 +418,8 @@ TEST_F(RendererTest, DummiesAndNodesWithoutMeshAreSkippedButTheirChildrenDrawn)
     ghost.name = "Ghost";
     ghost.motion = Motion::Still({30, 0, 0});
     const int ghostIndex = scene.AddNode(ghost);
-    scene.AddObject(coretest::FacingSquare("GhostsChild", {0, 0, 0}, 16, "G"), Motion(), ghostIndex);
+    scene.AddObject(coretest::FacingSquare("GhostsChild", {0, 0, 0}, 16, "G"), Motion(),
+                    ghostIndex);
     SaveScene(scene, "tree.3ds", false);
     auto opened = Open("tree.3ds");
     const Image picture = Draw(opened.get(), 0);
@@ -415,7 +427,8 @@ TEST_F(RendererTest, DummiesAndNodesWithoutMeshAreSkippedButTheirChildrenDrawn)
     EXPECT_EQ(Black, ColourAt(picture, {0, 0, 0})) << "the dummy's mesh was drawn";
     EXPECT_COLOUR(Lit(Red), ColourAt(picture, {-30, 0, 0}), 3);
     EXPECT_COLOUR(Lit(Green), ColourAt(picture, {30, 0, 0}), 3);
-    Lib3dsNode *dummyNode = coretest::FindNode(opened->file, scenekit::kDummyName, LIB3DS_OBJECT_NODE);
+    Lib3dsNode *dummyNode =
+        coretest::FindNode(opened->file, scenekit::kDummyName, LIB3DS_OBJECT_NODE);
     Lib3dsNode *ghostNode = coretest::FindNode(opened->file, "Ghost", LIB3DS_OBJECT_NODE);
     ASSERT_NE(nullptr, dummyNode);
     ASSERT_NE(nullptr, ghostNode);
@@ -458,7 +471,8 @@ TEST_F(RendererTest, FacesWithAnEmptyMaterialNameKeepThePreviousFacesMaterial)
 {
     WriteSolidImage("blue.png", Blue);  // slot 0: what a face without material would show
     WriteSolidImage("red.png", Red);
-    ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath("glow.png"), 4, 4, showtest::SolidRgb(4, 4, {100, 100, 0})));
+    ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath("glow.png"), 4, 4,
+                                      showtest::SolidRgb(4, 4, {100, 100, 0})));
     Scene scene;
     coretest::AddCamera(&scene, Eye, Origin);
     scene.AddMaterial(Painted("A_Blue", "blue.png"));
@@ -507,7 +521,8 @@ TEST_F(RendererTest, ReflectiveMaterialsAreSphereMapped)
     for (int y = 0; y < 8; y++)
         for (int x = 0; x < 8; x++)
             pixels.push_back(x >= 2 && x < 6 && y >= 2 && y < 6 ? White : Red);
-    ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath("env.png"), 8, 8, showtest::RgbFrom(pixels)));
+    ASSERT_TRUE(
+        showtest::WriteRgbPng(workDir_.DataPath("env.png"), 8, 8, showtest::RgbFrom(pixels)));
     WriteSolidImage("green.png", Green);
     Material both = Material::Reflective("Both", "env.png");
     both.texture = "green.png";
@@ -524,11 +539,14 @@ TEST_F(RendererTest, ReflectiveMaterialsAreSphereMapped)
     const Image picture = Draw(opened.get(), 0);
 
     const Vec3 nearCorner{-10, 0, 10};
-    EXPECT_COLOUR(Lit(Red), ColourAt(picture, Vec3{-25, 0, 0} + nearCorner), 3) << "texel mapping shows the rim";
-    EXPECT_COLOUR(Lit(White), ColourAt(picture, nearCorner), 3) << "sphere mapping shows the middle";
+    EXPECT_COLOUR(Lit(Red), ColourAt(picture, Vec3{-25, 0, 0} + nearCorner), 3)
+        << "texel mapping shows the rim";
+    EXPECT_COLOUR(Lit(White), ColourAt(picture, nearCorner), 3)
+        << "sphere mapping shows the middle";
     EXPECT_COLOUR(Lit(White), ColourAt(picture, Vec3{25, 0, 0} + nearCorner), 3)
         << "the reflection map wins over the texture map";
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S)) << "the last face was reflective: its list ends generation";
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S))
+        << "the last face was reflective: its list ends generation";
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
 }
 
@@ -549,8 +567,10 @@ TEST_F(RendererTest, GenerationStaysOnAfterAListWhoseLastFaceIsNotReflective)
         glDisable(GL_TEXTURE_GEN_S);
         glDisable(GL_TEXTURE_GEN_T);
         Draw(opened.get(), 0);
-        EXPECT_EQ(!reflectiveLast, glIsEnabled(GL_TEXTURE_GEN_S)) << "reflective last: " << reflectiveLast;
-        EXPECT_EQ(!reflectiveLast, glIsEnabled(GL_TEXTURE_GEN_T)) << "reflective last: " << reflectiveLast;
+        EXPECT_EQ(!reflectiveLast, glIsEnabled(GL_TEXTURE_GEN_S))
+            << "reflective last: " << reflectiveLast;
+        EXPECT_EQ(!reflectiveLast, glIsEnabled(GL_TEXTURE_GEN_T))
+            << "reflective last: " << reflectiveLast;
         GLint mode[2] = {0, 0};
         glGetTexGeniv(GL_S, GL_TEXTURE_GEN_MODE, &mode[0]);
         glGetTexGeniv(GL_T, GL_TEXTURE_GEN_MODE, &mode[1]);
@@ -580,7 +600,8 @@ TEST_F(RendererTest, FirstSevenLightsByNameBecomeDirectionalLightsOneToSeven)
         GLfloat position[4];
         glGetLightfv(GL_LIGHT0 + k, GL_POSITION, position);
         for (int row = 0; row < 3; row++) {
-            const float expected = view[row] * world[0] + view[4 + row] * world[1] + view[8 + row] * world[2];
+            const float expected =
+                view[row] * world[0] + view[4 + row] * world[1] + view[8 + row] * world[2];
             EXPECT_NEAR(expected, position[row], 1e-3) << "GL_LIGHT" << k << " component " << row;
         }
         EXPECT_EQ(0, position[3]) << "GL_LIGHT" << k << " is not directional";
@@ -654,4 +675,4 @@ TEST_F(PlayExitTest, MissingCameraIsToldBeforeMissingTarget)
     EXPECT_QUITS(Open("bare.3ds")->Play(0), 1, "load3ds : No camera\n");
 }
 
-} // namespace
+}  // namespace

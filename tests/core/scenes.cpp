@@ -7,14 +7,18 @@
 
 namespace coretest {
 
-showtest::ReferenceDirs References() { return {SHOW_REFERENCE_DIR, SHOW_FAILED_IMAGE_DIR}; }
+showtest::ReferenceDirs References()
+{
+    return {SHOW_REFERENCE_DIR, SHOW_FAILED_IMAGE_DIR};
+}
 
 void AddCamera(scenekit::Scene *scene, Vec3 eye, Vec3 target, float fovDeg)
 {
     scene->AddAnimatedCamera("Camera01", {{0, eye}}, {{0, target}}, fovDeg);
 }
 
-scenekit::Mesh FacingSquare(const std::string &name, Vec3 center, float size, const std::string &material)
+scenekit::Mesh FacingSquare(const std::string &name, Vec3 center, float size,
+                            const std::string &material)
 {
     scenekit::Mesh mesh = scenekit::Grid(name, {0, 0, 0}, size, size, 1, 1, 1, material);
     mesh.Transform(scenekit::Translation(center) * scenekit::Rotation({1, 0, 0}, 90));
@@ -47,7 +51,8 @@ void SceneTest::SetUp()
 
 void SceneTest::WriteSolidImage(const std::string &name, Rgb colour)
 {
-    ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath(name), 4, 4, showtest::SolidRgb(4, 4, colour)));
+    ASSERT_TRUE(
+        showtest::WriteRgbPng(workDir_.DataPath(name), 4, 4, showtest::SolidRgb(4, 4, colour)));
 }
 
 void SceneTest::SaveScene(const scenekit::Scene &scene, const std::string &file, bool playable)
@@ -72,4 +77,4 @@ showtest::Image SceneTest::Draw(Load3ds *scene, int ms)
     return gl_->Read();
 }
 
-} // namespace coretest
+}  // namespace coretest

@@ -55,6 +55,6 @@ protected:
     showtest::Image Draw(Load3ds *scene, int ms);
 };
 
-} // namespace coretest
+}  // namespace coretest
 
 #endif

@@ -26,8 +26,14 @@ using scenekit::Scene;
 
 const int SceneCount = showplan::SceneCount;
 
-std::string ImageOf(int scene) { return "scene" + std::to_string(scene) + ".png"; }
-Rgb ColourOf(int scene) { return {30 + 15 * scene, 240 - 15 * scene, scene % 2 ? 200 : 40}; }
+std::string ImageOf(int scene)
+{
+    return "scene" + std::to_string(scene) + ".png";
+}
+Rgb ColourOf(int scene)
+{
+    return {30 + 15 * scene, 240 - 15 * scene, scene % 2 ? 200 : 40};
+}
 
 class SequenceTest : public SceneTest {
 protected:
@@ -38,12 +44,12 @@ protected:
     {
         for (int i = 0; i < SceneCount; i++) {
             const std::string file = showplan::Scenes[i].file;
-            if (file == missingFile)
-                continue;
+            if (file == missingFile) continue;
             WriteSolidImage(ImageOf(i), ColourOf(i));
             Scene scene;
             coretest::AddCamera(&scene, {0, -100, 0}, {0, 0, 0});
-            scene.AddMaterial(Material::Textured("Paint", file == "bloc.3ds" && !bloc.empty() ? bloc : ImageOf(i)));
+            scene.AddMaterial(Material::Textured(
+                "Paint", file == "bloc.3ds" && !bloc.empty() ? bloc : ImageOf(i)));
             scene.AddObject(coretest::FacingSquare("Square", {0, 0, 0}, 40, "Paint"));
             scene.AddDummy(Motion::Path({{0, {0, 0, 0}}, {5000, {5000, 0, 0}}}));
             SaveScene(scene, file);
@@ -59,19 +65,18 @@ protected:
     }
     static Lib3dsNode *Clock(Effect_3DSPlay *play, int scene)
     {
-        return coretest::FindNode(play->scenes[scene]->file, scenekit::kDummyName, LIB3DS_OBJECT_NODE);
+        return coretest::FindNode(play->scenes[scene]->file, scenekit::kDummyName,
+                                  LIB3DS_OBJECT_NODE);
     }
     // Runs the frame and answers which scene played and at what local time
     // (ms), or -1 when none or several did.
     void PlayedAt(Effect_3DSPlay *play, int showMs, int *scene, float *localMs, int spanStart = 0)
     {
-        for (int i = 0; i < SceneCount; i++)
-            Clock(play, i)->matrix[3][0] = -1;
+        for (int i = 0; i < SceneCount; i++) Clock(play, i)->matrix[3][0] = -1;
         play->Do(showMs, spanStart);
         *scene = -1;
         for (int i = 0; i < SceneCount; i++) {
-            if (Clock(play, i)->matrix[3][0] == -1)
-                continue;
+            if (Clock(play, i)->matrix[3][0] == -1) continue;
             if (*scene != -1) {
                 *scene = -1;
                 return;
@@ -149,7 +154,8 @@ TEST_F(SequenceTest, InitSetsTheStateTheScenesPicturesRelyOn)
     const showtest::Image picture = gl_->Read();
 
     auto at = [&](Vec3 p) {
-        const coretest::ScreenPoint s = coretest::Project(p, eye, {0, 0, 0}, 45, picture.width, picture.height);
+        const coretest::ScreenPoint s =
+            coretest::Project(p, eye, {0, 0, 0}, 45, picture.width, picture.height);
         return picture.At(int(s.x), int(s.y));
     };
     // Head light: ambient 0.2 x 0.2 plus diffuse 0.8; the first scene light
@@ -181,9 +187,9 @@ TEST_F(SequenceTest, EachMomentPlaysTheSceneOfItsSlotFromTheSlotsStart)
     WriteShow();
     Effect_3DSPlay *play = StartShow();
     const Moment moments[] = {
-        {0, 0, 0},          {7999, 0, 7999},     {8000, 1, 0},       {15999, 1, 7999},
-        {16000, 2, 0},      {19999, 2, 3999},    {20000, 3, 0},      {24000, 4, 0},
-        {96000, 13, 0},     {111999, 13, 15999}, {112000, 14, 0},    {120000, 14, 8000},
+        {0, 0, 0},           {7999, 0, 7999},     {8000, 1, 0},    {15999, 1, 7999},
+        {16000, 2, 0},       {19999, 2, 3999},    {20000, 3, 0},   {24000, 4, 0},
+        {96000, 13, 0},      {111999, 13, 15999}, {112000, 14, 0}, {120000, 14, 8000},
         {130000, 14, 18000},
     };
     for (const Moment &m : moments) {
@@ -213,8 +219,7 @@ TEST_F(SequenceTest, EveryFrameIsClearedAndShowsItsScenesColour)
     Effect_3DSPlay *play = StartShow();
     for (int scene : {0, 3, 14}) {
         int showMs = 0;
-        for (int i = 0; i < scene; i++)
-            showMs += play->sceneDurations[i];
+        for (int i = 0; i < scene; i++) showMs += play->sceneDurations[i];
         // Leave colour and a depth that would hide everything.
         glClearColor(1, 1, 1, 1);
         glClearDepth(0);
@@ -226,8 +231,9 @@ TEST_F(SequenceTest, EveryFrameIsClearedAndShowsItsScenesColour)
         EXPECT_EQ((Rgb{0, 0, 0}), picture.At(2, 2)) << "scene " << scene;
         const Rgb c = ColourOf(scene);
         const float k = 0.84f;
-        EXPECT_LE(showtest::ColourDistance({int(c.r * k + 0.5f), int(c.g * k + 0.5f), int(c.b * k + 0.5f)},
-                                           picture.At(picture.width / 2, picture.height / 2)),
+        EXPECT_LE(showtest::ColourDistance(
+                      {int(c.r * k + 0.5f), int(c.g * k + 0.5f), int(c.b * k + 0.5f)},
+                      picture.At(picture.width / 2, picture.height / 2)),
                   2)
             << "scene " << scene << " shows " << picture.At(picture.width / 2, picture.height / 2);
     }
@@ -259,4 +265,4 @@ TEST_F(SequenceTest, ImageMissingFromALaterSceneEndsLoadingWithStatusTwo)
     EXPECT_QUITS(StartShow(), 2, "Error : Can't load texture data/notthere.png\n\n");
 }
 
-} // namespace
+}  // namespace

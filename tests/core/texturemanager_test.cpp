@@ -24,7 +24,8 @@ protected:
     // A small image of one colour in data/<name>.
     void WriteSolid(const std::string &name, Rgb colour)
     {
-        ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath(name), 2, 2, showtest::SolidRgb(2, 2, colour)));
+        ASSERT_TRUE(
+            showtest::WriteRgbPng(workDir_.DataPath(name), 2, 2, showtest::SolidRgb(2, 2, colour)));
     }
     int Load(const char *name)
     {
@@ -53,9 +54,13 @@ protected:
 
 TEST_F(TextureManagerTest, StrToLowerChangesOnlyTheLettersAToZUpToTheEnd)
 {
-    char text[] = "AZaz@[`{\xC0\xDE" "09 M\0KEEP";
+    char text[] = "AZaz@[`{\xC0\xDE"
+                  "09 M\0KEEP";
     EXPECT_EQ(1, textureManager->strToLower(text));
-    EXPECT_EQ(0, memcmp(text, "azaz@[`{\xC0\xDE" "09 m\0KEEP", sizeof text));
+    EXPECT_EQ(0, memcmp(text,
+                        "azaz@[`{\xC0\xDE"
+                        "09 m\0KEEP",
+                        sizeof text));
 }
 
 TEST_F(TextureManagerTest, FirstRequestLowerCasesTheCallersNameAndLoadsThatFile)
@@ -113,7 +118,8 @@ TEST_F(TextureManagerTest, AfterTwoHundredFiftySixNamesEveryRequestAnswersZero)
 {
     for (int i = 0; i < 256; i++) {
         const std::string name = "t" + std::to_string(i) + ".png";
-        ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath(name), 1, 1, showtest::SolidRgb(1, 1, Red)));
+        ASSERT_TRUE(
+            showtest::WriteRgbPng(workDir_.DataPath(name), 1, 1, showtest::SolidRgb(1, 1, Red)));
         ASSERT_EQ(i, Load(name.c_str()));
     }
     ASSERT_EQ(256, textureManager->textureCount);
@@ -208,12 +214,13 @@ TEST_F(TextureManagerTest, NameFillingItsFieldIsHeldAndALongerOneRefused)
 }
 
 // Eight distinct colours in a 4 x 2 image.
-const std::vector<Rgb> Pattern = {Red,         Green,       Blue,          White,
+const std::vector<Rgb> Pattern = {Red,          Green,          Blue,          White,
                                   {10, 20, 30}, {200, 100, 50}, {0, 128, 255}, {255, 255, 0}};
 
 TEST_F(TextureManagerTest, TexelsAreTheImagesColoursTopRowFirst)
 {
-    ASSERT_TRUE(showtest::WriteRgbPng(workDir_.DataPath("p.png"), 4, 2, showtest::RgbFrom(Pattern)));
+    ASSERT_TRUE(
+        showtest::WriteRgbPng(workDir_.DataPath("p.png"), 4, 2, showtest::RgbFrom(Pattern)));
     const showtest::Image texels = Texels(Load("p.png"));
     ASSERT_EQ(4, texels.width);
     ASSERT_EQ(2, texels.height);
@@ -224,43 +231,52 @@ TEST_F(TextureManagerTest, TexelsAreTheImagesColoursTopRowFirst)
 // Files in the other layouts SDL_image delivers; each must upload as RGB.
 struct Format {
     const char *name;
-    std::function<::testing::AssertionResult(const std::string &, int, int, const std::vector<Rgb> &)> write;
+    std::function<::testing::AssertionResult(const std::string &, int, int,
+                                             const std::vector<Rgb> &)>
+        write;
 };
 
 const Format Formats[] = {
-    {"rgb_png", [](const std::string &p, int w, int h, const std::vector<Rgb> &c) {
+    {"rgb_png",
+     [](const std::string &p, int w, int h, const std::vector<Rgb> &c) {
          return showtest::WriteRgbPng(p, w, h, showtest::RgbFrom(c));
      }},
-    {"bgr_bmp", [](const std::string &p, int w, int h, const std::vector<Rgb> &c) {
+    {"bgr_bmp",
+     [](const std::string &p, int w, int h, const std::vector<Rgb> &c) {
          return showtest::WriteBmp(p, w, h, showtest::RgbFrom(c));
      }},
-    {"rgba_png", [](const std::string &p, int w, int h, const std::vector<Rgb> &c) {
+    {"rgba_png",
+     [](const std::string &p, int w, int h, const std::vector<Rgb> &c) {
          std::vector<unsigned char> rgba;
          for (size_t i = 0; i < c.size(); i++) {
-             rgba.insert(rgba.end(), {static_cast<unsigned char>(c[i].r), static_cast<unsigned char>(c[i].g),
-                                      static_cast<unsigned char>(c[i].b),
-                                      static_cast<unsigned char>(i % 2 ? 0 : 128)});
+             rgba.insert(rgba.end(),
+                         {static_cast<unsigned char>(c[i].r), static_cast<unsigned char>(c[i].g),
+                          static_cast<unsigned char>(c[i].b),
+                          static_cast<unsigned char>(i % 2 ? 0 : 128)});
          }
          return showtest::WriteRgbaPng(p, w, h, rgba);
      }},
-    {"palette_png", [](const std::string &p, int w, int h, const std::vector<Rgb> &c) {
+    {"palette_png",
+     [](const std::string &p, int w, int h, const std::vector<Rgb> &c) {
          std::vector<Rgb> palette;
          std::vector<unsigned char> indices;
          for (Rgb colour : c) {
              size_t i = 0;
-             while (i < palette.size() && palette[i] != colour)
-                 i++;
-             if (i == palette.size())
-                 palette.push_back(colour);
+             while (i < palette.size() && palette[i] != colour) i++;
+             if (i == palette.size()) palette.push_back(colour);
              indices.push_back(static_cast<unsigned char>(i));
          }
          return showtest::WritePalettePng(p, w, h, palette, indices);
      }},
 };
 
-void PrintTo(const Format &format, std::ostream *out) { *out << format.name; }
+void PrintTo(const Format &format, std::ostream *out)
+{
+    *out << format.name;
+}
 
-class TextureFormatTest : public TextureManagerTest, public ::testing::WithParamInterface<Format> {};
+class TextureFormatTest : public TextureManagerTest,
+                          public ::testing::WithParamInterface<Format> {};
 
 TEST_P(TextureFormatTest, UploadsTheImagesColours)
 {
@@ -280,8 +296,7 @@ TEST_P(TextureFormatTest, OddWidthsKeepTheirRowsApart)
     const std::vector<Rgb> rowColours = {Red, Green, Blue, White};
     for (int width : {1, 2, 3, 5, 7}) {
         std::vector<Rgb> pixels;
-        for (Rgb colour : rowColours)
-            pixels.insert(pixels.end(), width, colour);
+        for (Rgb colour : rowColours) pixels.insert(pixels.end(), width, colour);
         const std::string name = "odd" + std::to_string(width) + ".img";
         ASSERT_TRUE(GetParam().write(workDir_.DataPath(name), width, 4, pixels));
         const showtest::Image texels = Texels(Load(name.c_str()));
@@ -293,15 +308,17 @@ TEST_P(TextureFormatTest, OddWidthsKeepTheirRowsApart)
         for (int y = 0; y < (scaled ? 3 : 4); y++) {
             for (int x = 0; x < texels.width; x++) {
                 EXPECT_LE(showtest::ColourDistance(rowColours[y], texels.At(x, y)), 1)
-                    << "width " << width << ": texel " << x << ", " << y << " is " << texels.At(x, y)
-                    << ", its row is " << rowColours[y];
+                    << "width " << width << ": texel " << x << ", " << y << " is "
+                    << texels.At(x, y) << ", its row is " << rowColours[y];
             }
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, TextureFormatTest, ::testing::ValuesIn(Formats),
-                         [](const ::testing::TestParamInfo<Format> &info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<Format> &info) {
+                             return info.param.name;
+                         });
 
 TEST_F(TextureManagerTest, GreyImagesUploadAsGrey)
 {
@@ -313,4 +330,4 @@ TEST_F(TextureManagerTest, GreyImagesUploadAsGrey)
         EXPECT_EQ((Rgb{grey[i], grey[i], grey[i]}), texels.At(i % 4, i / 4)) << "texel " << i;
 }
 
-} // namespace
+}  // namespace

@@ -24,8 +24,7 @@ int main(void)
     }
     int opaque = 0;
     for (int i = 0; i < image->width * image->height; i++)
-        if ((image->pixels[i] >> 24) & 0xff)
-            opaque++;
+        if ((image->pixels[i] >> 24) & 0xff) opaque++;
     if (opaque)
         printf("visible %dx%d\n", image->width, image->height);
     else

@@ -20,8 +20,7 @@ static int windowGone;
 static int NoteError(Display *display, XErrorEvent *error)
 {
     (void)display;
-    if (error->error_code == BadWindow || error->error_code == BadDrawable)
-        windowGone = 1;
+    if (error->error_code == BadWindow || error->error_code == BadDrawable) windowGone = 1;
     return 0;
 }
 
@@ -91,7 +90,8 @@ int main(int argc, char **argv)
                 printf("frame %dx%d\n", damage->area.width, damage->area.height);
             } else if (event.type == ConfigureNotify) {
                 XConfigureEvent *c = &event.xconfigure;
-                if (c->width != shape.width || c->height != shape.height || c->x != shape.x || c->y != shape.y)
+                if (c->width != shape.width || c->height != shape.height || c->x != shape.x ||
+                    c->y != shape.y)
                     printf("configured %dx%d+%d+%d\n", c->width, c->height, c->x, c->y);
                 shape.width = c->width, shape.height = c->height, shape.x = c->x, shape.y = c->y;
             } else if (event.type == DestroyNotify) {

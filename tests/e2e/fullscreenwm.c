@@ -34,11 +34,10 @@ static int IsFullScreen(Display *display, Window window, Atom state, Atom fullSc
     unsigned long count = 0, after;
     unsigned char *data = NULL;
     int found = 0;
-    int read = XGetWindowProperty(display, window, state, 0, 32, False, XA_ATOM, &type, &format, &count, &after,
-                                  &data);
+    int read = XGetWindowProperty(display, window, state, 0, 32, False, XA_ATOM, &type, &format,
+                                  &count, &after, &data);
     if (read == Success && data) {
-        for (unsigned long i = 0; i < count; i++)
-            found |= ((Atom *)data)[i] == fullScreen;
+        for (unsigned long i = 0; i < count; i++) found |= ((Atom *)data)[i] == fullScreen;
         XFree(data);
     }
     return found;
@@ -64,22 +63,22 @@ int main(void)
         XEvent event;
         XNextEvent(display, &event);
         XClientMessageEvent *message = &event.xclient;
-        if (event.type != ClientMessage || message->message_type != state || message->format != 32 ||
+        if (event.type != ClientMessage || message->message_type != state ||
+            message->format != 32 ||
             ((Atom)message->data.l[1] != fullScreen && (Atom)message->data.l[2] != fullScreen))
             continue;
         Window window = message->window;
         int now = IsFullScreen(display, window, state, fullScreen);
         int wanted = message->data.l[0] == Toggle ? !now : message->data.l[0] == Add;
-        if (wanted == now)
-            continue;
+        if (wanted == now) continue;
         if (wanted) {
             Window ignored;
             unsigned border, depth;
             saved.window = window;
-            XGetGeometry(display, window, &ignored, &saved.x, &saved.y, &saved.width, &saved.height, &border,
-                         &depth);
-            XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace, (unsigned char *)&fullScreen,
-                            1);
+            XGetGeometry(display, window, &ignored, &saved.x, &saved.y, &saved.width, &saved.height,
+                         &border, &depth);
+            XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace,
+                            (unsigned char *)&fullScreen, 1);
             XMoveResizeWindow(display, window, 0, 0, DisplayWidth(display, DefaultScreen(display)),
                               DisplayHeight(display, DefaultScreen(display)));
         } else {

@@ -17,8 +17,7 @@ int SDL_PollEvent(SDL_Event *event)
     if (!realPoll) {
         realPoll = (PollFunction)dlsym(RTLD_NEXT, "SDL_PollEvent");
         const char *path = getenv("KEYPROBE_LOG");
-        if (path)
-            log = fopen(path, "a");
+        if (path) log = fopen(path, "a");
     }
     int got = realPoll(event);
     if (got && event && log && event->type == SDL_KEYDOWN) {

@@ -36,13 +36,14 @@ struct TestScene {
 // One per slot of the show plan, in show order. One image name has upper-case
 // letters: the show lower-cases it before it opens the file.
 const TestScene kScenes[] = {
-    {"i2.png", 255, 0, 0},       {"c.png", 0, 255, 0},      {"gl.png", 0, 0, 255},
-    {"tor.png", 255, 255, 0},    {"bloc.png", 0, 255, 255}, {"puz.png", 255, 0, 255},
-    {"tri.png", 255, 255, 255},  {"c2.png", 255, 128, 0},   {"capsul.png", 128, 0, 255},
-    {"tub2.png", 0, 128, 255},   {"tub.png", 128, 255, 0},  {"i.png", 255, 0, 128},
-    {"cyl.png", 0, 255, 128},    {"t.png", 128, 128, 128},  {"End.PNG", 255, 128, 128},
+    {"i2.png", 255, 0, 0},      {"c.png", 0, 255, 0},      {"gl.png", 0, 0, 255},
+    {"tor.png", 255, 255, 0},   {"bloc.png", 0, 255, 255}, {"puz.png", 255, 0, 255},
+    {"tri.png", 255, 255, 255}, {"c2.png", 255, 128, 0},   {"capsul.png", 128, 0, 255},
+    {"tub2.png", 0, 128, 255},  {"tub.png", 128, 255, 0},  {"i.png", 255, 0, 128},
+    {"cyl.png", 0, 255, 128},   {"t.png", 128, 128, 128},  {"End.PNG", 255, 128, 128},
 };
-static_assert(sizeof kScenes / sizeof kScenes[0] == showplan::SceneCount, "one test scene per slot");
+static_assert(sizeof kScenes / sizeof kScenes[0] == showplan::SceneCount,
+              "one test scene per slot");
 
 // A quad facing the camera is lit by the head light alone: material ambient
 // 0.2 x model ambient 0.2 plus diffuse 0.8, times the texel.
@@ -55,8 +56,7 @@ const double kMusicSeconds = 4.0;
 std::string Lower(std::string text)
 {
     for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
     return text;
 }
 
@@ -96,8 +96,7 @@ bool WriteMusic(const std::string &path, int rate, int channels, std::string *er
     std::vector<short> samples(size_t(frames) * channels);
     for (int i = 0; i < frames; i++) {
         short sample = short(12000 * sin(2 * M_PI * 440.0 * i / rate));
-        for (int c = 0; c < channels; c++)
-            samples[size_t(i) * channels + c] = sample;
+        for (int c = 0; c < channels; c++) samples[size_t(i) * channels + c] = sample;
     }
     return EncodeMp3(path, samples, rate, 128, error, channels);
 }
@@ -107,15 +106,17 @@ void PrintList()
     for (int i = 0; i < showplan::SceneCount; i++) {
         const TestScene &scene = kScenes[i];
         printf("%s %s %d %d %d %d %d\n", showplan::Scenes[i].file, Lower(scene.image).c_str(),
-               showplan::SlotStartMs(i), showplan::SlotStartMs(i + 1), int(lroundf(scene.r * kLitFactor)),
-               int(lroundf(scene.g * kLitFactor)), int(lroundf(scene.b * kLitFactor)));
+               showplan::SlotStartMs(i), showplan::SlotStartMs(i + 1),
+               int(lroundf(scene.r * kLitFactor)), int(lroundf(scene.g * kLitFactor)),
+               int(lroundf(scene.b * kLitFactor)));
     }
 }
 
 int Usage()
 {
-    fprintf(stderr, "usage: maketestdata DIR [--no-camera SCENE] [--image-size N] [--music RATE CHANNELS]"
-                    " | --list\n");
+    fprintf(stderr,
+            "usage: maketestdata DIR [--no-camera SCENE] [--image-size N] [--music RATE CHANNELS]"
+            " | --list\n");
     return 2;
 }
 
@@ -134,8 +135,7 @@ int main(int argc, char **argv)
             noCamera = argv[++i];
         } else if (arg == "--image-size" && i + 1 < argc) {
             imageSize = atoi(argv[++i]);
-            if (imageSize < 1 || imageSize > 4096)
-                return Usage();
+            if (imageSize < 1 || imageSize > 4096) return Usage();
         } else if (arg == "--music" && i + 2 < argc) {
             musicRate = atoi(argv[++i]);
             musicChannels = atoi(argv[++i]);
@@ -145,8 +145,7 @@ int main(int argc, char **argv)
             return Usage();
         }
     }
-    if (dir.empty())
-        return Usage();
+    if (dir.empty()) return Usage();
 
     std::string error;
     for (int i = 0; i < showplan::SceneCount; i++) {

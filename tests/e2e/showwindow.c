@@ -48,11 +48,10 @@ static int HasProperty(xcb_window_t window, xcb_atom_t property, uint32_t *cardi
 
 static int Viewable(xcb_window_t window, int *overrideRedirect)
 {
-    xcb_get_window_attributes_reply_t *reply =
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), NULL);
+    xcb_get_window_attributes_reply_t *reply = xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, window), NULL);
     int viewable = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
-    if (overrideRedirect)
-        *overrideRedirect = reply && reply->override_redirect;
+    if (overrideRedirect) *overrideRedirect = reply && reply->override_redirect;
     free(reply);
     return viewable;
 }
@@ -73,8 +72,10 @@ static int HasAtom(xcb_window_t window, xcb_atom_t property, xcb_atom_t atom)
 
 static int PrintState(xcb_window_t window)
 {
-    xcb_get_geometry_reply_t *size = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), NULL);
-    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(connection, xcb_query_tree(connection, window), NULL);
+    xcb_get_geometry_reply_t *size =
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), NULL);
+    xcb_query_tree_reply_t *tree =
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), NULL);
     if (!size || !tree) {
         free(size);
         free(tree);
@@ -102,8 +103,7 @@ static xcb_window_t *ChildrenTopFirst(xcb_window_t window, int *count)
     *count = reply ? xcb_query_tree_children_length(reply) : 0;
     xcb_window_t *children = malloc(sizeof *children * (*count + 1));
     const xcb_window_t *bottomFirst = reply ? xcb_query_tree_children(reply) : NULL;
-    for (int i = 0; i < *count; i++)
-        children[i] = bottomFirst[*count - 1 - i];
+    for (int i = 0; i < *count; i++) children[i] = bottomFirst[*count - 1 - i];
     free(reply);
     return children;
 }
@@ -111,35 +111,34 @@ static xcb_window_t *ChildrenTopFirst(xcb_window_t window, int *count)
 /* The 8-bit value of the colour channel under `mask` in `pixel`. */
 static unsigned Channel(uint32_t pixel, uint32_t mask)
 {
-    if (!mask)
-        return 0;
+    if (!mask) return 0;
     int shift = 0;
-    while (!((mask >> shift) & 1))
-        shift++;
+    while (!((mask >> shift) & 1)) shift++;
     return (unsigned)(((pixel & mask) >> shift) * 255 / (mask >> shift));
 }
 
 static const xcb_visualtype_t *Visual(const xcb_setup_t *setup, xcb_visualid_t id)
 {
-    for (xcb_screen_iterator_t screen = xcb_setup_roots_iterator(setup); screen.rem; xcb_screen_next(&screen))
-        for (xcb_depth_iterator_t depth = xcb_screen_allowed_depths_iterator(screen.data); depth.rem;
-             xcb_depth_next(&depth))
-            for (xcb_visualtype_iterator_t visual = xcb_depth_visuals_iterator(depth.data); visual.rem;
-                 xcb_visualtype_next(&visual))
-                if (visual.data->visual_id == id)
-                    return visual.data;
+    for (xcb_screen_iterator_t screen = xcb_setup_roots_iterator(setup); screen.rem;
+         xcb_screen_next(&screen))
+        for (xcb_depth_iterator_t depth = xcb_screen_allowed_depths_iterator(screen.data);
+             depth.rem; xcb_depth_next(&depth))
+            for (xcb_visualtype_iterator_t visual = xcb_depth_visuals_iterator(depth.data);
+                 visual.rem; xcb_visualtype_next(&visual))
+                if (visual.data->visual_id == id) return visual.data;
     return NULL;
 }
 
 static int PrintCentre(const xcb_setup_t *setup, xcb_window_t window)
 {
-    xcb_get_geometry_reply_t *size = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), NULL);
-    xcb_get_window_attributes_reply_t *attributes =
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window), NULL);
+    xcb_get_geometry_reply_t *size =
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), NULL);
+    xcb_get_window_attributes_reply_t *attributes = xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, window), NULL);
     xcb_get_image_reply_t *image =
         size ? xcb_get_image_reply(connection,
-                                   xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, size->width / 2,
-                                                 size->height / 2, 1, 1, ~0u),
+                                   xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window,
+                                                 size->width / 2, size->height / 2, 1, 1, ~0u),
                                    NULL)
              : NULL;
     const xcb_visualtype_t *visual = attributes ? Visual(setup, attributes->visual) : NULL;
@@ -181,11 +180,9 @@ static xcb_window_t DrawingWindow(xcb_window_t window, uint32_t base, uint32_t m
     int count;
     xcb_window_t *children = ChildrenTopFirst(window, &count), found = XCB_WINDOW_NONE;
     for (int i = 0; i < count && !found; i++) {
-        if (!Viewable(children[i], NULL))
-            continue;
+        if (!Viewable(children[i], NULL)) continue;
         found = DrawingWindow(children[i], base, mask);
-        if (!found && (children[i] & ~mask) == base)
-            found = children[i];
+        if (!found && (children[i] & ~mask) == base) found = children[i];
     }
     free(children);
     return found;
@@ -194,8 +191,8 @@ static xcb_window_t DrawingWindow(xcb_window_t window, uint32_t base, uint32_t m
 int main(int argc, char **argv)
 {
     const char *what = argc == 3 ? argv[1] : "";
-    if (strcmp(what, "managed") != 0 && strcmp(what, "drawing") != 0 && strcmp(what, "state") != 0 &&
-        strcmp(what, "centre") != 0) {
+    if (strcmp(what, "managed") != 0 && strcmp(what, "drawing") != 0 &&
+        strcmp(what, "state") != 0 && strcmp(what, "centre") != 0) {
         fprintf(stderr, "usage: %s managed|drawing|state|centre PID\n", argv[0]);
         return 2;
     }

@@ -69,10 +69,8 @@ void CheckNames(const Lib3dsFile *file)
         for (Lib3dsDword i = 0; mesh->faceL && i < mesh->faces; i++)
             MustEnd(mesh->faceL[i].material, "face material");
     }
-    for (const Lib3dsCamera *c = file->cameras; c; c = c->next)
-        MustEnd(c->name, "camera");
-    for (const Lib3dsLight *l = file->lights; l; l = l->next)
-        MustEnd(l->name, "light");
+    for (const Lib3dsCamera *c = file->cameras; c; c = c->next) MustEnd(c->name, "camera");
+    for (const Lib3dsLight *l = file->lights; l; l = l->next) MustEnd(l->name, "light");
     CheckNodeNames(file->nodes);
 }
 
@@ -82,11 +80,9 @@ void LookUpMeshes(Lib3dsFile *file, Lib3dsNode *node)
 {
     for (; node; node = node->next) {
         LookUpMeshes(file, node->childs);
-        if (node->type != LIB3DS_OBJECT_NODE)
-            continue;
+        if (node->type != LIB3DS_OBJECT_NODE) continue;
         Lib3dsMesh *mesh = lib3ds_file_mesh_by_name(file, node->name);
-        if (!mesh)
-            continue;
+        if (!mesh) continue;
         Lib3dsMatrix inverse;
         lib3ds_matrix_copy(inverse, mesh->matrix);
         lib3ds_matrix_inv(inverse);
@@ -102,12 +98,11 @@ void LookUpMeshes(Lib3dsFile *file, Lib3dsNode *node)
 // repeating tracks wrap round (once past the last key).
 std::vector<float> Frames(const Lib3dsFile *file)
 {
-    std::vector<float> frames = {0.0f, 0.25f, 1.0f, 2.5f, 10.0f, 31.7f, 99.99f, 100.0f,
-                                 333.3f, 640.5f, 1000.0f, 1199.99f, LastShowFrame};
+    std::vector<float> frames = {0.0f,   0.25f,  1.0f,   2.5f,    10.0f,    31.7f,        99.99f,
+                                 100.0f, 333.3f, 640.5f, 1000.0f, 1199.99f, LastShowFrame};
     for (double length : {double(file->frames), double(file->segment_to)}) {
         for (double at : {length - 0.5, length, length + 0.5, length * 1.5, length * 2 + 0.25}) {
-            if (at > 0 && at <= LastShowFrame)
-                frames.push_back(float(at));
+            if (at > 0 && at <= LastShowFrame) frames.push_back(float(at));
         }
     }
     return frames;
@@ -124,8 +119,7 @@ void Exercise(Lib3dsFile *file)
     Lib3dsNode *target = lib3ds_file_node_by_name(file, "Camera01", LIB3DS_TARGET_NODE);
     for (Lib3dsCamera *c = file->cameras; c; c = c->next) {
         Lib3dsNode *camera = lib3ds_file_node_by_name(file, c->name, LIB3DS_CAMERA_NODE);
-        if (camera && target)
-            views.emplace_back(camera, target);
+        if (camera && target) views.emplace_back(camera, target);
     }
     LookUpMeshes(file, file->nodes);
     std::vector<float> frames = Frames(file);
@@ -140,7 +134,7 @@ void Exercise(Lib3dsFile *file)
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
@@ -150,14 +144,11 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (!Check3dsBuffer(data, size, NULL, 0))
-        return 0;
+    if (!Check3dsBuffer(data, size, NULL, 0)) return 0;
     bool pastEnd = false;
     Lib3dsFile *file = robust::ReadFromMemory(robust::Bytes(data, data + size), &pastEnd);
-    if (!file)
-        Fail("lib3ds refuses");
-    if (pastEnd)
-        Fail("lib3ds reads past the end of");
+    if (!file) Fail("lib3ds refuses");
+    if (pastEnd) Fail("lib3ds reads past the end of");
     Exercise(file);
     lib3ds_file_free(file);
     fuzzInputsThrough++;

@@ -21,8 +21,7 @@ namespace {
 bool ReadFile(const std::string &path, std::vector<unsigned char> *bytes)
 {
     FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
+    if (!f) return false;
     unsigned char block[65536];
     size_t n;
     while ((n = fread(block, 1, sizeof block, f)) > 0)
@@ -32,7 +31,7 @@ bool ReadFile(const std::string &path, std::vector<unsigned char> *bytes)
     return ok;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -52,8 +51,7 @@ int main(int argc, char **argv)
         }
         std::vector<std::string> inside;
         while (dirent *entry = readdir(dir)) {
-            if (entry->d_name[0] != '.')
-                inside.push_back(arg + "/" + entry->d_name);
+            if (entry->d_name[0] != '.') inside.push_back(arg + "/" + entry->d_name);
         }
         closedir(dir);
         std::sort(inside.begin(), inside.end());

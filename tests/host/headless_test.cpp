@@ -36,7 +36,10 @@ public:
     ~SayDeleted() override { printf("effect deleted\n"); }
 };
 
-void SayAtExit() { printf("atexit ran\n"); }
+void SayAtExit()
+{
+    printf("atexit ran\n");
+}
 
 TEST(Quit, PrintsReleasesTheManagersAndExitsThroughExit)
 {
@@ -109,7 +112,8 @@ TEST_F(InDataDir, BuildShowEndsLikeTheShowOnAMissingScene)
             headless::BuildShow();
         },
         ::testing::ExitedWithCode(1),
-        std::string("^Load3ds error : Can't load 3ds file data/") + showplan::Scenes[0].file + "\n$");
+        std::string("^Load3ds error : Can't load 3ds file data/") + showplan::Scenes[0].file +
+            "\n$");
 }
 
 TEST_F(InDataDir, BuildShowHoldsTheSceneEffectOverTheShowAsMainDoes)
@@ -141,4 +145,4 @@ TEST_F(InDataDir, BuildShowHoldsTheSceneEffectOverTheShowAsMainDoes)
     textureManager = nullptr;
 }
 
-} // namespace
+}  // namespace

@@ -13,20 +13,20 @@ struct Decoded {
 };
 
 // Decodes a file with IMG_Load, as the show's texture loader does.
-Decoded DecodeWithSdlImage(const std::string& path);
+Decoded DecodeWithSdlImage(const std::string &path);
 
 // A fresh empty folder under the system's temporary folder, removed by the destructor.
 class ScratchDir {
 public:
-    explicit ScratchDir(const std::string& tag);
+    explicit ScratchDir(const std::string &tag);
     ~ScratchDir();
-    const std::string& Path() const { return path_; }
+    const std::string &Path() const { return path_; }
 
 private:
     std::string path_;
 };
 
-std::vector<unsigned char> ReadFileBytes(const std::string& path);
+std::vector<unsigned char> ReadFileBytes(const std::string &path);
 
 // Mean absolute difference per byte; the sizes must match.
-double MeanAbsDiff(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b);
+double MeanAbsDiff(const std::vector<unsigned char> &a, const std::vector<unsigned char> &b);

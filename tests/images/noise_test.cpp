@@ -52,13 +52,15 @@ std::vector<std::pair<double, double>> SamplePoints()
 
 TEST(Noise, EveryFieldRepeatsWithItsPeriodInBothDirections)
 {
-    for (const NamedField& nf : Fields()) {
+    for (const NamedField &nf : Fields()) {
         for (auto [x, y] : SamplePoints()) {
             double here = nf.f(x, y);
             EXPECT_NEAR(nf.f(x + nf.periodX, y), here, 1e-9) << nf.name << " at " << x << "," << y;
-            EXPECT_NEAR(nf.f(x - 2 * nf.periodX, y), here, 1e-9) << nf.name << " at " << x << "," << y;
+            EXPECT_NEAR(nf.f(x - 2 * nf.periodX, y), here, 1e-9)
+                << nf.name << " at " << x << "," << y;
             EXPECT_NEAR(nf.f(x, y + nf.periodY), here, 1e-9) << nf.name << " at " << x << "," << y;
-            EXPECT_NEAR(nf.f(x, y - 3 * nf.periodY), here, 1e-9) << nf.name << " at " << x << "," << y;
+            EXPECT_NEAR(nf.f(x, y - 3 * nf.periodY), here, 1e-9)
+                << nf.name << " at " << x << "," << y;
         }
     }
 }
@@ -68,11 +70,13 @@ TEST(Noise, FieldsAreContinuousAcrossCellEdgesAndTheWrap)
     // A jump at a lattice line (floor versus truncation, a wrong wrap in the
     // last cell, a non-matching corner) shows as a step across x = k.
     const double eps = 1e-7;
-    for (const NamedField& nf : Fields()) {
+    for (const NamedField &nf : Fields()) {
         for (int k = -2 * nf.periodX; k <= 2 * nf.periodX; ++k) {
             for (double y : {-2.3, -0.5, 0.0, 0.4, 1.7, 2.99}) {
-                EXPECT_NEAR(nf.f(k - eps, y), nf.f(k + eps, y), 1e-4) << nf.name << " across x=" << k << " y=" << y;
-                EXPECT_NEAR(nf.f(y, k - eps), nf.f(y, k + eps), 1e-4) << nf.name << " across y=" << k << " x=" << y;
+                EXPECT_NEAR(nf.f(k - eps, y), nf.f(k + eps, y), 1e-4)
+                    << nf.name << " across x=" << k << " y=" << y;
+                EXPECT_NEAR(nf.f(y, k - eps), nf.f(y, k + eps), 1e-4)
+                    << nf.name << " across y=" << k << " x=" << y;
             }
         }
     }
@@ -108,8 +112,10 @@ TEST(Noise, WorleyFindsTheTrueNearestAndSecondNearestPoints)
     for (double y = 0; y < py; y += 0.05) {
         for (double x = 0; x < px; x += 0.05) {
             CellSample s = Worley(x, y, px, py, seed);
-            double fx = std::fmod(x + s.dx + px, double(px)), fy = std::fmod(y + s.dy + py, double(py));
-            if (keys.insert({std::lround(fx * 1e6), std::lround(fy * 1e6)}).second) points.push_back({fx, fy});
+            double fx = std::fmod(x + s.dx + px, double(px)),
+                   fy = std::fmod(y + s.dy + py, double(py));
+            if (keys.insert({std::lround(fx * 1e6), std::lround(fy * 1e6)}).second)
+                points.push_back({fx, fy});
         }
     }
     ASSERT_EQ(points.size(), size_t(px * py)) << "one feature point per cell";
@@ -150,7 +156,7 @@ TEST(Noise, RangesHoldAndFieldsAreNotFlat)
         {"turbulence", 0, 1, 0.05, [](double x, double y) { return Turbulence(x, y, 8, 8, 6, 4); }},
     };
     Rng rng(3);
-    for (const Range& r : ranges) {
+    for (const Range &r : ranges) {
         double sum = 0, sumSq = 0;
         const int n = 20000;
         for (int i = 0; i < n; ++i) {

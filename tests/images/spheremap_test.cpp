@@ -22,7 +22,7 @@ const double kSphereZ = -4.0;
 
 // Draws a finely tessellated unit sphere at (0, 0, kSphereZ), sphere-mapped
 // with the given image, and answers the frame as RGB rows, bottom row first.
-std::vector<unsigned char> DrawMirrorBall(const std::vector<unsigned char>& rgb, int w, int h)
+std::vector<unsigned char> DrawMirrorBall(const std::vector<unsigned char> &rgb, int w, int h)
 {
     glViewport(0, 0, kSize, kSize);
     glClearColor(0, 0, 0, 0);
@@ -72,9 +72,10 @@ std::vector<unsigned char> DrawMirrorBall(const std::vector<unsigned char>& rgb,
 
 // The eye-space reflection seen at window pixel (px, py), py counted from the
 // bottom; false when the pixel misses the inner part of the sphere.
-bool ReflectionAt(int px, int py, Direction* r)
+bool ReflectionAt(int px, int py, Direction *r)
 {
-    double dx = ((px + 0.5) / kSize * 2 - 1) * kHalf, dy = ((py + 0.5) / kSize * 2 - 1) * kHalf, dz = -kNear;
+    double dx = ((px + 0.5) / kSize * 2 - 1) * kHalf, dy = ((py + 0.5) / kSize * 2 - 1) * kHalf,
+           dz = -kNear;
     double len = std::sqrt(dx * dx + dy * dy + dz * dz);
     dx /= len, dy /= len, dz /= len;
     // Ray from the eye against the unit sphere at (0, 0, kSphereZ).
@@ -93,7 +94,8 @@ TEST(SphereMap, DirectionsAndCoordinatesAreInverse)
     for (int i = 0; i <= 40; ++i) {
         for (int j = 0; j <= 40; ++j) {
             double s = i / 40.0, t = j / 40.0;
-            if (std::fabs(std::hypot(s - 0.5, t - 0.5) - 0.5) < 1e-9) continue;  // on the rim, rounding decides
+            if (std::fabs(std::hypot(s - 0.5, t - 0.5) - 0.5) < 1e-9)
+                continue;  // on the rim, rounding decides
             Direction d;
             bool inDisc = imagegen::SphereMapDirection(s, t, &d);
             EXPECT_EQ(inDisc, std::hypot(s - 0.5, t - 0.5) <= 0.5);
@@ -132,7 +134,7 @@ TEST(SphereMap, OpenGlSamplesTheTexelOurGeometryPredicts)
             if (!ReflectionAt(px, py, &r)) continue;
             double s, t;
             imagegen::SphereMapCoords(r, &s, &t);
-            const unsigned char* p = &frame[(size_t(py) * kSize + px) * 3];
+            const unsigned char *p = &frame[(size_t(py) * kSize + px) * 3];
             EXPECT_NEAR((p[0] + 0.5) / n, s, 0.02) << "pixel " << px << "," << py;
             EXPECT_NEAR((p[1] + 0.5) / n, t, 0.02) << "pixel " << px << "," << py;
             checked++;
@@ -151,14 +153,15 @@ TEST(SphereMap, ChromeShowsSkyAboveAndGroundBelowOnAMirrorBall)
     std::vector<unsigned char> frame = DrawMirrorBall(chrome, w, h);
 
     // Average colour of a band of the ball's image, upper or lower half.
-    auto average = [&](bool upper, double* r, double* g, double* b) {
+    auto average = [&](bool upper, double *r, double *g, double *b) {
         double sum[3] = {0, 0, 0};
         int count = 0;
         for (int py = 0; py < kSize; ++py) {
             for (int px = 0; px < kSize; ++px) {
                 Direction d;
-                if (!ReflectionAt(px, py, &d) || (d.y > 0.2) != upper || std::fabs(d.y) < 0.2) continue;
-                const unsigned char* p = &frame[(size_t(py) * kSize + px) * 3];
+                if (!ReflectionAt(px, py, &d) || (d.y > 0.2) != upper || std::fabs(d.y) < 0.2)
+                    continue;
+                const unsigned char *p = &frame[(size_t(py) * kSize + px) * 3];
                 for (int c = 0; c < 3; ++c) sum[c] += p[c];
                 count++;
             }
@@ -171,7 +174,8 @@ TEST(SphereMap, ChromeShowsSkyAboveAndGroundBelowOnAMirrorBall)
     EXPECT_GT(b, r + 40) << "upward reflections should be blue sky: " << r << "," << g << "," << b;
     double r2, g2, b2;
     average(false, &r2, &g2, &b2);
-    EXPECT_GE(r2, b2) << "downward reflections should be brown ground: " << r2 << "," << g2 << "," << b2;
+    EXPECT_GE(r2, b2) << "downward reflections should be brown ground: " << r2 << "," << g2 << ","
+                      << b2;
     EXPECT_LT(r2 + g2 + b2, r + g + b) << "the ground is darker than the sky";
 }
 

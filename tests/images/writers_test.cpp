@@ -17,7 +17,7 @@ std::vector<unsigned char> Pattern(int w, int h)
     std::vector<unsigned char> rgb(size_t(w) * h * 3);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            unsigned char* p = &rgb[(size_t(y) * w + x) * 3];
+            unsigned char *p = &rgb[(size_t(y) * w + x) * 3];
             p[0] = static_cast<unsigned char>(x * 40 + 7);
             p[1] = static_cast<unsigned char>(y * 60 + 3);
             p[2] = static_cast<unsigned char>(x * 13 + y * 90);
@@ -26,7 +26,10 @@ std::vector<unsigned char> Pattern(int w, int h)
     return rgb;
 }
 
-bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+bool Exists(const std::string &path)
+{
+    return std::filesystem::exists(path);
+}
 
 TEST(ImageWriters, PngRoundTripsExactlyTopRowFirstInRgbOrder)
 {
@@ -53,7 +56,7 @@ TEST(ImageWriters, JpegDecodesCloseToTheSourceWithColoursInPlace)
     std::vector<unsigned char> rgb(size_t(w) * h * 3);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            unsigned char* p = &rgb[(size_t(y) * w + x) * 3];
+            unsigned char *p = &rgb[(size_t(y) * w + x) * 3];
             // Left half red, right half blue, a vertical ramp in green.
             p[0] = x < w / 2 ? 220 : 20;
             p[1] = static_cast<unsigned char>(y * 8);
@@ -70,8 +73,8 @@ TEST(ImageWriters, JpegDecodesCloseToTheSourceWithColoursInPlace)
     EXPECT_TRUE(d.rgbByteOrder);
     ASSERT_EQ(d.rgb.size(), rgb.size());
     EXPECT_LT(MeanAbsDiff(d.rgb, rgb), 3.0);
-    const unsigned char* topLeft = &d.rgb[(2 * w + 4) * 3];
-    const unsigned char* bottomRight = &d.rgb[((h - 3) * w + w - 5) * 3];
+    const unsigned char *topLeft = &d.rgb[(2 * w + 4) * 3];
+    const unsigned char *bottomRight = &d.rgb[((h - 3) * w + w - 5) * 3];
     EXPECT_GT(topLeft[0], 200);
     EXPECT_LT(topLeft[2], 40);
     EXPECT_GT(bottomRight[2], 200);
@@ -87,14 +90,14 @@ TEST(ImageWriters, RejectBadSizesWithoutCreatingAFile)
         size_t bytes;
     };
     const Case cases[] = {
-        {0, 4, 0},                    // empty width
-        {4, -1, 0},                   // negative height
-        {4, 4, 4 * 4 * 3 - 1},        // one byte short
-        {4, 4, 4 * 4 * 3 + 1},        // one byte over
-        {4, 4, 4 * 4 * 4},            // RGBA-sized buffer
+        {0, 4, 0},              // empty width
+        {4, -1, 0},             // negative height
+        {4, 4, 4 * 4 * 3 - 1},  // one byte short
+        {4, 4, 4 * 4 * 3 + 1},  // one byte over
+        {4, 4, 4 * 4 * 4},      // RGBA-sized buffer
         {kMaxImageSide + 1, 1, size_t(kMaxImageSide + 1) * 3},
     };
-    for (const Case& c : cases) {
+    for (const Case &c : cases) {
         std::vector<unsigned char> rgb(c.bytes, 128);
         std::string error;
         EXPECT_FALSE(WritePng(path, c.w, c.h, rgb, &error)) << c.w << "x" << c.h;
@@ -116,7 +119,7 @@ TEST(ImageWriters, ReportUnwritablePaths)
     std::vector<unsigned char> rgb = Pattern(4, 4);
     const std::string missingFolder = dir.Path() + "/no/such/folder/x.png";
     const std::string folder = dir.Path();
-    for (const std::string& path : {missingFolder, folder}) {
+    for (const std::string &path : {missingFolder, folder}) {
         std::string error;
         EXPECT_FALSE(WritePng(path, 4, 4, rgb, &error)) << path;
         EXPECT_NE(error.find(path), std::string::npos) << error;

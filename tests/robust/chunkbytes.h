@@ -35,7 +35,11 @@ public:
         Raw(data);
         return End();
     }
-    ChunkBytes &U8(uint8_t v) { bytes.push_back(v); return *this; }
+    ChunkBytes &U8(uint8_t v)
+    {
+        bytes.push_back(v);
+        return *this;
+    }
     ChunkBytes &U16(uint16_t v) { return U8(v & 0xff).U8(v >> 8); }
     ChunkBytes &U32(uint32_t v) { return U16(v & 0xffff).U16(v >> 16); }
     ChunkBytes &F32(float f)
@@ -63,8 +67,7 @@ public:
     }
     void Patch32(size_t at, uint32_t v)
     {
-        for (int i = 0; i < 4; i++)
-            bytes[at + i] = (v >> (8 * i)) & 0xff;
+        for (int i = 0; i < 4; i++) bytes[at + i] = (v >> (8 * i)) & 0xff;
     }
 
 private:

@@ -24,8 +24,7 @@ bool WritePng(const std::string &path, int width, int height, int colourType, in
               const std::vector<unsigned char> &samples)
 {
     FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
+    if (!f) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
@@ -34,8 +33,8 @@ bool WritePng(const std::string &path, int width, int height, int colourType, in
         return false;
     }
     png_init_io(png, f);
-    png_set_IHDR(png, info, width, height, depth, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, width, height, depth, colourType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     const size_t rowBytes = samples.size() / height;
     for (int y = 0; y < height; y++)
@@ -46,11 +45,11 @@ bool WritePng(const std::string &path, int width, int height, int colourType, in
 }
 
 // Writes a JPEG of 1 (grey), 3 (RGB) or 4 (CMYK) components at high quality.
-bool WriteJpeg(const std::string &path, int width, int height, int components, const std::vector<unsigned char> &samples)
+bool WriteJpeg(const std::string &path, int width, int height, int components,
+               const std::vector<unsigned char> &samples)
 {
     FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
+    if (!f) return false;
     jpeg_compress_struct cinfo;
     jpeg_error_mgr error;
     cinfo.err = jpeg_std_error(&error);
@@ -64,7 +63,8 @@ bool WriteJpeg(const std::string &path, int width, int height, int components, c
     jpeg_set_quality(&cinfo, 98, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<unsigned char *>(&samples[cinfo.next_scanline * width * components]);
+        JSAMPROW row =
+            const_cast<unsigned char *>(&samples[cinfo.next_scanline * width * components]);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -76,12 +76,10 @@ std::string ReadAll(const std::string &path)
 {
     std::string bytes;
     FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return bytes;
+    if (!f) return bytes;
     char block[4096];
     size_t n;
-    while ((n = fread(block, 1, sizeof block, f)) > 0)
-        bytes.append(block, n);
+    while ((n = fread(block, 1, sizeof block, f)) > 0) bytes.append(block, n);
     fclose(f);
     return bytes;
 }
@@ -100,8 +98,7 @@ struct Texels {
 bool Decode(const std::string &path, Texels *decoded)
 {
     SDL_Surface *image = IMG_Load(path.c_str());
-    if (!image)
-        return false;
+    if (!image) return false;
     decoded->width = image->w;
     decoded->height = image->h;
     SDL_LockSurface(image);
@@ -111,7 +108,8 @@ bool Decode(const std::string &path, Texels *decoded)
             const Uint8 *p = static_cast<Uint8 *>(image->pixels) + y * image->pitch + x * bpp;
             Uint32 pixel = 0;
             for (int i = 0; i < bpp; i++)
-                pixel |= Uint32(p[i]) << (SDL_BYTEORDER == SDL_LIL_ENDIAN ? 8 * i : 8 * (bpp - 1 - i));
+                pixel |= Uint32(p[i])
+                         << (SDL_BYTEORDER == SDL_LIL_ENDIAN ? 8 * i : 8 * (bpp - 1 - i));
             Uint8 r, g, b;
             SDL_GetRGB(pixel, image->format, &r, &g, &b);
             decoded->rgb.insert(decoded->rgb.end(), {r, g, b});
@@ -187,8 +185,7 @@ TEST_F(ImageTest, BrokenFilesEndTheProcessWithStatusTwo)
 TEST_F(ImageTest, CutJpegIsRefusedOrUploadsWhatDecodes)
 {
     std::vector<unsigned char> rgb(32 * 32 * 3);
-    for (size_t i = 0; i < rgb.size(); i++)
-        rgb[i] = static_cast<unsigned char>(i / 96 * 8);
+    for (size_t i = 0; i < rgb.size(); i++) rgb[i] = static_cast<unsigned char>(i / 96 * 8);
     ASSERT_TRUE(WriteJpeg(Path("whole.jpg"), 32, 32, 3, rgb));
     const std::string jpeg = ReadAll(Path("whole.jpg"));
     for (size_t keep : {size_t(2), size_t(100), jpeg.size() / 2, jpeg.size() - 2}) {
@@ -228,11 +225,11 @@ TEST_F(ImageTest, SixteenBitPngUploadsItsHighBytes)
     ASSERT_EQ(t.height, 2);
     for (int i = 0; i < 8; i++) {
         const int high = i * 30;
-        EXPECT_LE(showtest::ColourDistance(t.At(i % 4, i / 4), Rgb{high, high + 5, high + 10}), 1) << "texel " << i;
+        EXPECT_LE(showtest::ColourDistance(t.At(i % 4, i / 4), Rgb{high, high + 5, high + 10}), 1)
+            << "texel " << i;
     }
     std::vector<unsigned char> greys;
-    for (unsigned char g : Greys)
-        greys.insert(greys.end(), {g, 0});
+    for (unsigned char g : Greys) greys.insert(greys.end(), {g, 0});
     ASSERT_TRUE(WritePng(Path("deepgrey.png"), 4, 2, PNG_COLOR_TYPE_GRAY, 16, greys));
     const Texels grey = Upload("deepgrey.png");
     for (int i = 0; i < 8; i++)
@@ -247,8 +244,7 @@ TEST_F(ImageTest, GreyAndCmykJpegsUploadWhatDecodes)
         for (int x = 0; x < 16; x++) {
             grey[y * 16 + x] = x < 8 ? 60 : 190;
             const unsigned char ink[4] = {static_cast<unsigned char>(x < 8 ? 255 : 0), 128, 0, 30};
-            for (int c = 0; c < 4; c++)
-                cmyk[(y * 16 + x) * 4 + c] = ink[c];
+            for (int c = 0; c < 4; c++) cmyk[(y * 16 + x) * 4 + c] = ink[c];
         }
     }
     ASSERT_TRUE(WriteJpeg(Path("grey.jpg"), 16, 8, 1, grey));
@@ -295,4 +291,4 @@ TEST_F(ImageTest, LargeImage8192Square)
     }
 }
 
-} // namespace
+}  // namespace

@@ -26,29 +26,34 @@ struct Stream {
     bool pastEnd;
 };
 
-Lib3dsBool StreamError(void *) { return LIB3DS_FALSE; }
+Lib3dsBool StreamError(void *)
+{
+    return LIB3DS_FALSE;
+}
 
 long StreamSeek(void *self, long offset, Lib3dsIoSeek origin)
 {
     Stream *s = static_cast<Stream *>(self);
-    const long base = origin == LIB3DS_SEEK_SET ? 0 : origin == LIB3DS_SEEK_CUR ? s->pos : long(s->bytes->size());
-    if (base + offset < 0)
-        return -1;
+    const long base = origin == LIB3DS_SEEK_SET   ? 0
+                      : origin == LIB3DS_SEEK_CUR ? s->pos
+                                                  : long(s->bytes->size());
+    if (base + offset < 0) return -1;
     s->pos = base + offset;
     return 0;
 }
 
-long StreamTell(void *self) { return static_cast<Stream *>(self)->pos; }
+long StreamTell(void *self)
+{
+    return static_cast<Stream *>(self)->pos;
+}
 
 size_t StreamRead(void *self, void *buffer, size_t size)
 {
     Stream *s = static_cast<Stream *>(self);
     const size_t have = size_t(s->pos) < s->bytes->size() ? s->bytes->size() - size_t(s->pos) : 0;
-    if (size > have)
-        s->pastEnd = true;
+    if (size > have) s->pastEnd = true;
     const size_t n = std::min(size, have);
-    if (n)
-        memcpy(buffer, s->bytes->data() + s->pos, n);
+    if (n) memcpy(buffer, s->bytes->data() + s->pos, n);
     s->pos += long(n);
     return n;
 }
@@ -57,8 +62,7 @@ size_t StreamWrite(void *self, const void *buffer, size_t size)
 {
     Stream *s = static_cast<Stream *>(self);
     const unsigned char *b = static_cast<const unsigned char *>(buffer);
-    if (size_t(s->pos) + size > s->bytes->size())
-        s->bytes->resize(size_t(s->pos) + size);
+    if (size_t(s->pos) + size > s->bytes->size()) s->bytes->resize(size_t(s->pos) + size);
     std::copy(b, b + size, s->bytes->begin() + s->pos);
     s->pos += long(size);
     return size;
@@ -74,28 +78,26 @@ int LoadHere(const Bytes &input)
     const bool loaded = file != NULL;
     if (loaded) {
         // The frames the show evaluates: ms / 100 for ms from 0 on.
-        for (float frame : {0.0f, 2.5f, 10.0f, 99.99f, 1200.0f})
-            lib3ds_file_eval(file, frame);
+        for (float frame : {0.0f, 2.5f, 10.0f, 99.99f, 1200.0f}) lib3ds_file_eval(file, frame);
         lib3ds_file_free(file);
     }
-    if (pastEnd)
-        return ChildPastEnd;
+    if (pastEnd) return ChildPastEnd;
     return loaded ? ChildLoaded : ChildFailed;
 }
 
-} // namespace
+}  // namespace
 
 Lib3dsFile *ReadFromMemory(const Bytes &input, bool *readPastEnd)
 {
     Bytes bytes(input);
     Stream stream{&bytes, 0, false};
-    Lib3dsIo *io = lib3ds_io_new(&stream, StreamError, StreamSeek, StreamTell, StreamRead, StreamWrite);
+    Lib3dsIo *io =
+        lib3ds_io_new(&stream, StreamError, StreamSeek, StreamTell, StreamRead, StreamWrite);
     Lib3dsFile *file = lib3ds_file_new();
     const bool loaded = lib3ds_file_read(file, io);
     lib3ds_io_free(io);
     *readPastEnd = stream.pastEnd;
-    if (loaded)
-        return file;
+    if (loaded) return file;
     lib3ds_file_free(file);
     return NULL;
 }
@@ -131,31 +133,26 @@ LoadOutcome LoadEachInChild(const std::vector<Bytes> &inputs, size_t *culprit, i
 {
     *culprit = 0;
     int progress[2];
-    if (pipe(progress) != 0)
-        return LoadOutcome::Crashed;
+    if (pipe(progress) != 0) return LoadOutcome::Crashed;
     fflush(NULL);
     const pid_t child = fork();
     if (child == 0) {
         close(progress[0]);
         for (size_t i = 0; i < inputs.size(); i++) {
             // The parent learns which input was under way if this one dies.
-            if (write(progress[1], &i, sizeof i) != sizeof i)
-                _exit(ChildFailed);
+            if (write(progress[1], &i, sizeof i) != sizeof i) _exit(ChildFailed);
             alarm(timeLimitSeconds);
             const int result = LoadHere(inputs[i]);
-            if (result != ChildLoaded)
-                _exit(result);
+            if (result != ChildLoaded) _exit(result);
         }
         _exit(ChildLoaded);
     }
     close(progress[1]);
     size_t index;
-    while (read(progress[0], &index, sizeof index) == sizeof index)
-        *culprit = index;
+    while (read(progress[0], &index, sizeof index) == sizeof index) *culprit = index;
     close(progress[0]);
     int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child)
-        return LoadOutcome::Crashed;
+    if (child < 0 || waitpid(child, &status, 0) != child) return LoadOutcome::Crashed;
     if (WIFSIGNALED(status))
         return WTERMSIG(status) == SIGALRM ? LoadOutcome::Hung : LoadOutcome::Crashed;
     switch (WEXITSTATUS(status)) {
@@ -170,7 +167,8 @@ Bytes Lib3dsWrite(Lib3dsFile *file)
 {
     Bytes bytes;
     Stream stream{&bytes, 0, false};
-    Lib3dsIo *io = lib3ds_io_new(&stream, StreamError, StreamSeek, StreamTell, StreamRead, StreamWrite);
+    Lib3dsIo *io =
+        lib3ds_io_new(&stream, StreamError, StreamSeek, StreamTell, StreamRead, StreamWrite);
     const bool ok = lib3ds_file_write(file, io);
     lib3ds_io_free(io);
     return ok ? bytes : Bytes();
@@ -179,8 +177,7 @@ Bytes Lib3dsWrite(Lib3dsFile *file)
 bool WriteBytes(const std::string &path, const Bytes &bytes)
 {
     FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
+    if (!f) return false;
     const bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return fclose(f) == 0 && ok;
 }
@@ -233,8 +230,7 @@ Lib3dsMesh *Quad(const char *name, const char *material)
     lib3ds_mesh_new_face_list(mesh, 2);
     const int faces[2][3] = {{0, 1, 2}, {0, 2, 3}};
     for (int f = 0; f < 2; f++) {
-        for (int k = 0; k < 3; k++)
-            mesh->faceL[f].points[k] = Lib3dsWord(faces[f][k]);
+        for (int k = 0; k < 3; k++) mesh->faceL[f].points[k] = Lib3dsWord(faces[f][k]);
         mesh->faceL[f].smoothing = 1u << f;
         strcpy(mesh->faceL[f].material, f == 0 ? material : "");
     }
@@ -242,7 +238,7 @@ Lib3dsMesh *Quad(const char *name, const char *material)
     return mesh;
 }
 
-} // namespace
+}  // namespace
 
 Bytes RichSceneBytes()
 {
@@ -333,7 +329,8 @@ Bytes RichSceneBytes()
     Lib3dsNode *spotNode = Node(lib3ds_node_new_spot(), "Spot01", 7, LIB3DS_NO_PARENT);
     Key(&spotNode->data.spot.pos_track, 0, 0, 0, 10);
     lib3ds_file_insert_node(file, spotNode);
-    lib3ds_file_insert_node(file, Node(lib3ds_node_new_ambient(), "$AMBIENT$", 8, LIB3DS_NO_PARENT));
+    lib3ds_file_insert_node(file,
+                            Node(lib3ds_node_new_ambient(), "$AMBIENT$", 8, LIB3DS_NO_PARENT));
 
     for (Lib3dsNode *n = file->nodes; n; n = n->next) {
         if (n->type == LIB3DS_CAMERA_NODE) {
@@ -347,4 +344,4 @@ Bytes RichSceneBytes()
     return bytes;
 }
 
-} // namespace robust
+}  // namespace robust

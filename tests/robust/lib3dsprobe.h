@@ -20,7 +20,10 @@ enum class LoadOutcome {
     Hung,         // still busy after the time limit
 };
 const char *Describe(LoadOutcome outcome);
-inline std::ostream &operator<<(std::ostream &out, LoadOutcome outcome) { return out << Describe(outcome); }
+inline std::ostream &operator<<(std::ostream &out, LoadOutcome outcome)
+{
+    return out << Describe(outcome);
+}
 
 // lib3ds's reading of bytes through a memory stream: the file, or null when
 // the library refuses them. *readPastEnd tells whether it asked for bytes
@@ -37,7 +40,8 @@ LoadOutcome LoadInProcess(const Bytes &bytes);
 // The same for many inputs in one child, which stops at the first that does
 // not load; answers its outcome and sets *culprit to its index (Loaded when
 // all load). One child keeps this fast under sanitizers, where forks are slow.
-LoadOutcome LoadEachInChild(const std::vector<Bytes> &inputs, size_t *culprit, int timeLimitSeconds = 10);
+LoadOutcome LoadEachInChild(const std::vector<Bytes> &inputs, size_t *culprit,
+                            int timeLimitSeconds = 10);
 
 // A scene written by lib3ds with every kind of record it writes: materials
 // with maps, meshes with texture coordinates, flags, smoothing and material
@@ -51,6 +55,6 @@ Bytes Lib3dsWrite(Lib3dsFile *file);
 
 bool WriteBytes(const std::string &path, const Bytes &bytes);
 
-} // namespace robust
+}  // namespace robust
 
 #endif

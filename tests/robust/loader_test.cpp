@@ -18,10 +18,21 @@ namespace {
 using robust::Bytes;
 
 enum : uint16_t {
-    M3DMAGIC = 0x4D4D, MDATA = 0x3D3D, NAMED_OBJECT = 0x4000, N_TRI_OBJECT = 0x4100,
-    POINT_ARRAY = 0x4110, FACE_ARRAY = 0x4120, MSH_MAT_GROUP = 0x4130, V_GRADIENT = 0x1300,
-    COLOR_F = 0x0010, N_CAMERA = 0x4700, KFDATA = 0xB000, OBJECT_NODE_TAG = 0xB002,
-    NODE_ID = 0xB030, NODE_HDR = 0xB010, POS_TRACK_TAG = 0xB020,
+    M3DMAGIC = 0x4D4D,
+    MDATA = 0x3D3D,
+    NAMED_OBJECT = 0x4000,
+    N_TRI_OBJECT = 0x4100,
+    POINT_ARRAY = 0x4110,
+    FACE_ARRAY = 0x4120,
+    MSH_MAT_GROUP = 0x4130,
+    V_GRADIENT = 0x1300,
+    COLOR_F = 0x0010,
+    N_CAMERA = 0x4700,
+    KFDATA = 0xB000,
+    OBJECT_NODE_TAG = 0xB002,
+    NODE_ID = 0xB030,
+    NODE_HDR = 0xB010,
+    POS_TRACK_TAG = 0xB020,
 };
 
 // A camera, so that a file lib3ds reads would open, then the given chunks.
@@ -29,11 +40,9 @@ Bytes WithCamera(void (*more)(ChunkBytes &), bool keyframer = false)
 {
     ChunkBytes c;
     c.Begin(M3DMAGIC).Begin(MDATA).Begin(NAMED_OBJECT).Str("Camera01").Begin(N_CAMERA);
-    for (int i = 0; i < 8; i++)
-        c.F32(i == 1 ? -100.0f : i == 7 ? 35.0f : 0.0f);
+    for (int i = 0; i < 8; i++) c.F32(i == 1 ? -100.0f : i == 7 ? 35.0f : 0.0f);
     c.End().End();
-    if (!keyframer)
-        more(c);
+    if (!keyframer) more(c);
     c.End();
     if (keyframer) {
         c.Begin(KFDATA);
@@ -48,8 +57,7 @@ void MeshWith(ChunkBytes &c, unsigned points, unsigned corner, unsigned groupFac
     c.Begin(NAMED_OBJECT).Str("Tri").Begin(N_TRI_OBJECT);
     if (points) {
         c.Begin(POINT_ARRAY).U16(points);
-        for (unsigned i = 0; i < points * 3; i++)
-            c.F32(float(i));
+        for (unsigned i = 0; i < points * 3; i++) c.F32(float(i));
         c.End();
     }
     c.Begin(FACE_ARRAY).U16(1).U16(0).U16(1).U16(corner).U16(0);
@@ -78,30 +86,39 @@ std::vector<Hostile> HostileFiles()
         {"corner_beyond_points", WithCamera([](ChunkBytes &c) { MeshWith(c, 3, 3, 0); })},
         {"faces_without_points", WithCamera([](ChunkBytes &c) { MeshWith(c, 0, 2, 0); })},
         {"group_face_beyond_faces", WithCamera([](ChunkBytes &c) { MeshWith(c, 3, 2, 1); })},
-        {"self_parented_node", WithCamera([](ChunkBytes &c) {
-             c.Begin(OBJECT_NODE_TAG).Begin(NODE_ID).U16(4).End();
-             c.Begin(NODE_HDR).Str("Tri").U16(0).U16(0).U16(4).End().End();
-         }, true)},
+        {"self_parented_node",
+         WithCamera(
+             [](ChunkBytes &c) {
+                 c.Begin(OBJECT_NODE_TAG).Begin(NODE_ID).U16(4).End();
+                 c.Begin(NODE_HDR).Str("Tri").U16(0).U16(0).U16(4).End().End();
+             },
+             true)},
         {"eight_gradient_colours", WithCamera([](ChunkBytes &c) {
              c.Begin(V_GRADIENT).F32(0.5f);
-             for (int i = 0; i < 8; i++)
-                 c.Begin(COLOR_F).F32(1).F32(1).F32(1).End();
+             for (int i = 0; i < 8; i++) c.Begin(COLOR_F).F32(1).F32(1).F32(1).End();
              c.End();
          })},
-        {"huge_key_count", WithCamera([](ChunkBytes &c) {
-             c.Begin(OBJECT_NODE_TAG).Begin(NODE_ID).U16(0).End();
-             c.Begin(NODE_HDR).Str("Tri").U16(0).U16(0).U16(65535).End();
-             c.Begin(POS_TRACK_TAG).U16(0).U32(0).U32(0).U32(2000000000).End().End();
-         }, true)},
+        {"huge_key_count",
+         WithCamera(
+             [](ChunkBytes &c) {
+                 c.Begin(OBJECT_NODE_TAG).Begin(NODE_ID).U16(0).End();
+                 c.Begin(NODE_HDR).Str("Tri").U16(0).U16(0).U16(65535).End();
+                 c.Begin(POS_TRACK_TAG).U16(0).U32(0).U32(0).U32(2000000000).End().End();
+             },
+             true)},
         {"unterminated_name", WithCamera([](ChunkBytes &c) {
              c.Begin(NAMED_OBJECT).Chars(std::string(64, 'x')).Begin(N_TRI_OBJECT).End().End();
          })},
     };
 }
 
-void PrintTo(const Hostile &hostile, std::ostream *out) { *out << hostile.name; }
+void PrintTo(const Hostile &hostile, std::ostream *out)
+{
+    *out << hostile.name;
+}
 
-class HostileSceneTest : public showtest::ShowCoreTest, public ::testing::WithParamInterface<Hostile> {};
+class HostileSceneTest : public showtest::ShowCoreTest,
+                         public ::testing::WithParamInterface<Hostile> {};
 
 TEST_P(HostileSceneTest, OpenEndsTheProcessWithTheLoadersMessage)
 {
@@ -113,7 +130,9 @@ TEST_P(HostileSceneTest, OpenEndsTheProcessWithTheLoadersMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, HostileSceneTest, ::testing::ValuesIn(HostileFiles()),
-                         [](const ::testing::TestParamInfo<Hostile> &info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<Hostile> &info) {
+                             return info.param.name;
+                         });
 
 class SceneFileTest : public showtest::ShowCoreTest {};
 
@@ -153,4 +172,4 @@ TEST_F(SceneFileTest, TheSameFileWithoutDefectOpens)
     EXPECT_STREQ(scene.cameraName, "Camera01");
 }
 
-} // namespace
+}  // namespace

@@ -34,7 +34,8 @@ std::vector<std::string> RealFiles()
     std::error_code error;
     for (const auto &entry : std::filesystem::recursive_directory_iterator(ModelsDir, error)) {
         const std::string path = entry.path().string();
-        if (entry.is_regular_file() && path.size() > 4 && strcasecmp(path.c_str() + path.size() - 4, ".3ds") == 0)
+        if (entry.is_regular_file() && path.size() > 4 &&
+            strcasecmp(path.c_str() + path.size() - 4, ".3ds") == 0)
             files.push_back(path);
     }
     std::sort(files.begin(), files.end());
@@ -51,14 +52,13 @@ struct Verdict {
 // camera's node and the target node "Camera01" at the first picture.
 Verdict Expected(Lib3dsFile *file)
 {
-    if (!file->cameras)
-        return {1, "Load3ds error : no camera\n"};
+    if (!file->cameras) return {1, "Load3ds error : no camera\n"};
     for (Lib3dsMaterial *m = file->materials; m; m = m->next) {
         for (const char *image : {m->texture1_map.name, m->reflection_map.name}) {
             std::string name(image);
-            if (name.empty())
-                continue;
-            std::transform(name.begin(), name.end(), name.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+            if (name.empty()) continue;
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
             return {2, "Error : Can't load texture data/" + name + "\n\n"};
         }
     }
@@ -75,7 +75,8 @@ TEST_F(RealFileTest, AcceptedWhenLib3dsReadsThemSafelyAndGivenTheShowsVerdict)
 {
     const std::vector<std::string> files = RealFiles();
     if (files.empty())
-        GTEST_SKIP() << "no .3ds files below " << ModelsDir << " (Debian package assimp-testmodels)";
+        GTEST_SKIP() << "no .3ds files below " << ModelsDir
+                     << " (Debian package assimp-testmodels)";
     std::string report;  // printed at the end, which death-test children never reach
     for (const std::string &path : files) {
         SCOPED_TRACE(path);
@@ -84,7 +85,8 @@ TEST_F(RealFileTest, AcceptedWhenLib3dsReadsThemSafelyAndGivenTheShowsVerdict)
         const LoadOutcome outcome = robust::LoadInChild(bytes);
         char why[256];
         const bool accepted = Check3dsBuffer(bytes.data(), bytes.size(), why, sizeof why);
-        EXPECT_EQ(accepted, outcome == LoadOutcome::Loaded) << "lib3ds " << outcome << "; walk: " << why;
+        EXPECT_EQ(accepted, outcome == LoadOutcome::Loaded)
+            << "lib3ds " << outcome << "; walk: " << why;
         ASSERT_TRUE(workDir_.WriteDataFile("model.3ds", std::string(bytes.begin(), bytes.end())));
 
         Verdict expected{1, "Load3ds error : Can't load 3ds file data/model.3ds\n"};
@@ -95,25 +97,28 @@ TEST_F(RealFileTest, AcceptedWhenLib3dsReadsThemSafelyAndGivenTheShowsVerdict)
             lib3ds_file_free(file);
         }
         char line[512];
-        snprintf(line, sizeof line, "%s: %zu bytes, lib3ds: %s, walk: %s, show: %s\n", path.c_str(), bytes.size(),
-                 robust::Describe(outcome), accepted ? "accepted" : why,
-                 expected.status == 0 ? "plays" : expected.output.substr(0, expected.output.find('\n')).c_str());
+        snprintf(line, sizeof line, "%s: %zu bytes, lib3ds: %s, walk: %s, show: %s\n", path.c_str(),
+                 bytes.size(), robust::Describe(outcome), accepted ? "accepted" : why,
+                 expected.status == 0
+                     ? "plays"
+                     : expected.output.substr(0, expected.output.find('\n')).c_str());
         report += line;
         Load3ds scene;
         if (expected.status == 0) {
             EXPECT_RETURNS({
                 scene.Open("model.3ds");
-                for (int ms : {0, 1000, 30000})
-                    scene.Play(ms);
+                for (int ms : {0, 1000, 30000}) scene.Play(ms);
             });
         } else {
-            EXPECT_QUITS({
-                scene.Open("model.3ds");
-                scene.Play(0);
-            }, expected.status, expected.output);
+            EXPECT_QUITS(
+                {
+                    scene.Open("model.3ds");
+                    scene.Play(0);
+                },
+                expected.status, expected.output);
         }
     }
     printf("%s", report.c_str());
 }
 
-} // namespace
+}  // namespace

@@ -25,14 +25,32 @@ using robust::LoadOutcome;
 namespace {
 
 enum : uint16_t {
-    M3DMAGIC = 0x4D4D, M3D_VERSION = 0x0002, MDATA = 0x3D3D, MESH_VERSION = 0x3D3E,
-    COLOR_F = 0x0010, LIN_COLOR_F = 0x0013, V_GRADIENT = 0x1300,
-    MAT_ENTRY = 0xAFFF, MAT_NAME = 0xA000, MAT_TEXMAP = 0xA200, MAT_MAPNAME = 0xA300,
-    NAMED_OBJECT = 0x4000, N_TRI_OBJECT = 0x4100, POINT_ARRAY = 0x4110, FACE_ARRAY = 0x4120,
-    MSH_MAT_GROUP = 0x4130, SMOOTH_GROUP = 0x4150, MSH_BOXMAP = 0x4190, TEX_VERTS = 0x4140,
+    M3DMAGIC = 0x4D4D,
+    M3D_VERSION = 0x0002,
+    MDATA = 0x3D3D,
+    MESH_VERSION = 0x3D3E,
+    COLOR_F = 0x0010,
+    LIN_COLOR_F = 0x0013,
+    V_GRADIENT = 0x1300,
+    MAT_ENTRY = 0xAFFF,
+    MAT_NAME = 0xA000,
+    MAT_TEXMAP = 0xA200,
+    MAT_MAPNAME = 0xA300,
+    NAMED_OBJECT = 0x4000,
+    N_TRI_OBJECT = 0x4100,
+    POINT_ARRAY = 0x4110,
+    FACE_ARRAY = 0x4120,
+    MSH_MAT_GROUP = 0x4130,
+    SMOOTH_GROUP = 0x4150,
+    MSH_BOXMAP = 0x4190,
+    TEX_VERTS = 0x4140,
     POINT_FLAG_ARRAY = 0x4111,
-    N_CAMERA = 0x4700, KFDATA = 0xB000, OBJECT_NODE_TAG = 0xB002, NODE_ID = 0xB030,
-    NODE_HDR = 0xB010, POS_TRACK_TAG = 0xB020,
+    N_CAMERA = 0x4700,
+    KFDATA = 0xB000,
+    OBJECT_NODE_TAG = 0xB002,
+    NODE_ID = 0xB030,
+    NODE_HDR = 0xB010,
+    POS_TRACK_TAG = 0xB020,
 };
 
 typedef std::function<void(ChunkBytes &)> Body;
@@ -54,8 +72,7 @@ Bytes Scene(const Body &mdata, const Body &kfdata = Body())
 {
     ChunkBytes c;
     c.Begin(M3DMAGIC).Begin(M3D_VERSION).U32(3).End().Begin(MDATA).Begin(MESH_VERSION).U32(3).End();
-    if (mdata)
-        mdata(c);
+    if (mdata) mdata(c);
     c.End();
     if (kfdata) {
         c.Begin(KFDATA);
@@ -68,19 +85,17 @@ Bytes Scene(const Body &mdata, const Body &kfdata = Body())
 void Points(ChunkBytes &c, unsigned count)
 {
     c.Begin(POINT_ARRAY).U16(count);
-    for (unsigned i = 0; i < count * 3; i++)
-        c.F32(float(i % 7));
+    for (unsigned i = 0; i < count * 3; i++) c.F32(float(i % 7));
     c.End();
 }
 
 // A face list; faces' corners as given, then sub-chunks from more.
-void Faces(ChunkBytes &c, const std::vector<std::array<unsigned, 3>> &faces, const Body &more = Body())
+void Faces(ChunkBytes &c, const std::vector<std::array<unsigned, 3>> &faces,
+           const Body &more = Body())
 {
     c.Begin(FACE_ARRAY).U16(faces.size());
-    for (const auto &f : faces)
-        c.U16(f[0]).U16(f[1]).U16(f[2]).U16(7);
-    if (more)
-        more(c);
+    for (const auto &f : faces) c.U16(f[0]).U16(f[1]).U16(f[2]).U16(7);
+    if (more) more(c);
     c.End();
 }
 
@@ -103,14 +118,13 @@ Body Triangle(unsigned points, unsigned a, unsigned b, unsigned cc)
 }
 
 // A keyframer node; id < 0 leaves out the NODE_ID chunk.
-void NodeChunk(ChunkBytes &c, const std::string &name, int id, unsigned parent, const Body &more = Body())
+void NodeChunk(ChunkBytes &c, const std::string &name, int id, unsigned parent,
+               const Body &more = Body())
 {
     c.Begin(OBJECT_NODE_TAG);
-    if (id >= 0)
-        c.Begin(NODE_ID).U16(id).End();
+    if (id >= 0) c.Begin(NODE_ID).U16(id).End();
     c.Begin(NODE_HDR).Str(name).U16(0).U16(0).U16(parent).End();
-    if (more)
-        more(c);
+    if (more) more(c);
     c.End();
 }
 
@@ -120,30 +134,33 @@ const int64_t KeysAsGiven = -(int64_t(1) << 40);
 Body PositionTrack(const std::vector<int> &frames, int64_t count = KeysAsGiven)
 {
     return [=](ChunkBytes &c) {
-        c.Begin(POS_TRACK_TAG).U16(0).U32(0).U32(0).U32(uint32_t(count == KeysAsGiven ? int64_t(frames.size()) : count));
-        for (int f : frames)
-            c.U32(f).U16(0).F32(1).F32(2).F32(3);
+        c.Begin(POS_TRACK_TAG)
+            .U16(0)
+            .U32(0)
+            .U32(0)
+            .U32(uint32_t(count == KeysAsGiven ? int64_t(frames.size()) : count));
+        for (int f : frames) c.U32(f).U16(0).F32(1).F32(2).F32(3);
         c.End();
     };
 }
 
-#define EXPECT_REFUSED(bytes, reasonPart)                                                       \
-    do {                                                                                        \
-        const Verdict v_ = Check(bytes);                                                        \
-        EXPECT_FALSE(v_.accepted) << "accepted, expected a refusal mentioning: " << reasonPart; \
-        EXPECT_NE(v_.why.find(reasonPart), std::string::npos) << "reason: " << v_.why;         \
+#define EXPECT_REFUSED(bytes, reasonPart)                                                          \
+    do {                                                                                           \
+        const Verdict v_ = Check(bytes);                                                           \
+        EXPECT_FALSE(v_.accepted) << "accepted, expected a refusal mentioning: " << reasonPart;    \
+        EXPECT_NE(v_.why.find(reasonPart), std::string::npos) << "reason: " << v_.why;             \
     } while (0)
 
 // Accepted, and lib3ds loads, evaluates and frees it reading inside the data.
-#define EXPECT_SAFE_ACCEPTED(bytes)                                                                 \
-    do {                                                                                            \
-        const Bytes b_ = (bytes);                                                                   \
-        const Verdict v_ = Check(b_);                                                               \
-        EXPECT_TRUE(v_.accepted) << "refused: " << v_.why;                                          \
-        if (v_.accepted) {                                                                          \
-            const LoadOutcome o_ = LoadInChild(b_);                                                 \
-            EXPECT_EQ(o_, LoadOutcome::Loaded) << robust::Describe(o_);                             \
-        }                                                                                           \
+#define EXPECT_SAFE_ACCEPTED(bytes)                                                                \
+    do {                                                                                           \
+        const Bytes b_ = (bytes);                                                                  \
+        const Verdict v_ = Check(b_);                                                              \
+        EXPECT_TRUE(v_.accepted) << "refused: " << v_.why;                                         \
+        if (v_.accepted) {                                                                         \
+            const LoadOutcome o_ = LoadInChild(b_);                                                \
+            EXPECT_EQ(o_, LoadOutcome::Loaded) << robust::Describe(o_);                            \
+        }                                                                                          \
     } while (0)
 
 TEST(CheckerAccepts, WhatLib3dsWrites)
@@ -187,7 +204,8 @@ TEST(CheckerRefuses, EveryCutOfAFile)
     const Bytes rich = robust::RichSceneBytes();
     for (size_t n = 0; n < rich.size(); n++) {
         const Bytes cut(rich.begin(), rich.begin() + n);
-        ASSERT_FALSE(Check(cut).accepted) << "accepted the first " << n << " of " << rich.size() << " bytes";
+        ASSERT_FALSE(Check(cut).accepted)
+            << "accepted the first " << n << " of " << rich.size() << " bytes";
     }
     EXPECT_REFUSED(Bytes(rich.begin(), rich.end() - 1), "truncated");
 }
@@ -229,20 +247,34 @@ TEST(ChunkStructure, ChunksThatLib3dsReadsLieInsideTheirParent)
 {
     // A child claiming more than its parent holds, by one byte.
     ChunkBytes longer;
-    longer.Begin(M3DMAGIC).Begin(MDATA).Begin(MESH_VERSION, 11).U32(3).End().End().Begin(KFDATA).End().End();
+    longer.Begin(M3DMAGIC)
+        .Begin(MDATA)
+        .Begin(MESH_VERSION, 11)
+        .U32(3)
+        .End()
+        .End()
+        .Begin(KFDATA)
+        .End()
+        .End();
     EXPECT_REFUSED(longer.bytes, "runs past its parent");
     // A few bytes left at a parent's end, read as the header of a chunk that
     // lib3ds knows there.
     ChunkBytes stray;
-    stray.Begin(M3DMAGIC).Begin(MDATA).Begin(MESH_VERSION).U32(3).End().U16(MESH_VERSION).U8(9).End();
+    stray.Begin(M3DMAGIC)
+        .Begin(MDATA)
+        .Begin(MESH_VERSION)
+        .U32(3)
+        .End()
+        .U16(MESH_VERSION)
+        .U8(9)
+        .End();
     stray.Begin(KFDATA).End().End();
     EXPECT_REFUSED(stray.bytes, "runs past its parent");
     // ... or as a header past the end of the file.
     for (int bytes = 1; bytes < 6; bytes++) {
         ChunkBytes c;
         c.Begin(M3DMAGIC).Begin(MDATA).Begin(MESH_VERSION).U32(3).End();
-        for (int i = 0; i < bytes; i++)
-            c.U8(0);
+        for (int i = 0; i < bytes; i++) c.U8(0);
         c.End().End();
         EXPECT_REFUSED(c.bytes, "past the end of the file");
     }
@@ -276,7 +308,14 @@ TEST(ChunkStructure, ALengthThatWrapsTheReadersOffsetLoops)
 {
     // The second chunk's length wraps lib3ds's 32-bit offset back to the first.
     ChunkBytes c;
-    c.Begin(M3DMAGIC).Begin(MDATA).Leaf(0x1234, {}).Begin(0x1235, 0xFFFFFFFAu).End().U32(0).End().End();
+    c.Begin(M3DMAGIC)
+        .Begin(MDATA)
+        .Leaf(0x1234, {})
+        .Begin(0x1235, 0xFFFFFFFAu)
+        .End()
+        .U32(0)
+        .End()
+        .End();
     EXPECT_REFUSED(c.bytes, "wraps");
     EXPECT_EQ(LoadInChild(c.bytes, 2), LoadOutcome::Hung) << "the hazard this rule is for";
 }
@@ -286,13 +325,18 @@ TEST(Meshes, FaceCornersMustLieInThePointList)
     EXPECT_SAFE_ACCEPTED(Scene(Triangle(3, 0, 1, 2)));
     EXPECT_REFUSED(Scene(Triangle(3, 0, 1, 3)), "uses point 3 of 3");
     EXPECT_REFUSED(Scene(Triangle(3, 65535, 1, 2)), "uses point 65535 of 3");
-    EXPECT_REFUSED(Scene(Mesh("NoPoints", [](ChunkBytes &c) { Faces(c, {{0, 0, 0}}); })), "faces without points");
+    EXPECT_REFUSED(Scene(Mesh("NoPoints",
+                              [](ChunkBytes &c) {
+                                  Faces(c, {{0, 0, 0}});
+                              })),
+                   "faces without points");
     // The last point list is the one lib3ds keeps, whatever the order.
-    EXPECT_REFUSED(Scene(Mesh("Shrunk", [](ChunkBytes &c) {
-                       Points(c, 3);
-                       Faces(c, {{0, 1, 2}});
-                       Points(c, 2);
-                   })),
+    EXPECT_REFUSED(Scene(Mesh("Shrunk",
+                              [](ChunkBytes &c) {
+                                  Points(c, 3);
+                                  Faces(c, {{0, 1, 2}});
+                                  Points(c, 2);
+                              })),
                    "uses point 2 of 2");
     EXPECT_SAFE_ACCEPTED(Scene(Mesh("FacesFirst", [](ChunkBytes &c) {
         Faces(c, {{0, 1, 2}});
@@ -309,20 +353,24 @@ TEST(Meshes, CountsMustFitTheirChunk)
     c.Begin(M3DMAGIC).Begin(MDATA).Begin(NAMED_OBJECT).Str("Big").Begin(N_TRI_OBJECT);
     c.Begin(POINT_ARRAY).U16(65535).F32(0).F32(0).F32(0).End().End().End().End().End();
     EXPECT_REFUSED(c.bytes, "for 65535 entries");
-    EXPECT_REFUSED(Scene(Mesh("Uv", [](ChunkBytes &m) {
-                       Points(m, 3);
-                       m.Begin(TEX_VERTS).U16(3).F32(0).F32(0).End();
-                   })),
+    EXPECT_REFUSED(Scene(Mesh("Uv",
+                              [](ChunkBytes &m) {
+                                  Points(m, 3);
+                                  m.Begin(TEX_VERTS).U16(3).F32(0).F32(0).End();
+                              })),
                    "for 3 entries of 8");
-    EXPECT_REFUSED(Scene(Mesh("Faces", [](ChunkBytes &m) {
-                       Points(m, 3);
-                       m.Begin(FACE_ARRAY).U16(2).U16(0).U16(1).U16(2).U16(0).End();
-                   })),
+    EXPECT_REFUSED(Scene(Mesh("Faces",
+                              [](ChunkBytes &m) {
+                                  Points(m, 3);
+                                  m.Begin(FACE_ARRAY).U16(2).U16(0).U16(1).U16(2).U16(0).End();
+                              })),
                    "the face list needs 16 bytes");
-    EXPECT_REFUSED(Scene(Mesh("Smooth", [](ChunkBytes &m) {
-                       Points(m, 3);
-                       Faces(m, {{0, 1, 2}, {0, 2, 1}}, [](ChunkBytes &f) { f.Begin(SMOOTH_GROUP).U32(1).End(); });
-                   })),
+    EXPECT_REFUSED(Scene(Mesh("Smooth",
+                              [](ChunkBytes &m) {
+                                  Points(m, 3);
+                                  Faces(m, {{0, 1, 2}, {0, 2, 1}},
+                                        [](ChunkBytes &f) { f.Begin(SMOOTH_GROUP).U32(1).End(); });
+                              })),
                    "smoothing groups for 2 faces");
 }
 
@@ -331,18 +379,22 @@ TEST(Meshes, MaterialGroupsNameExistingFaces)
     auto grouped = [](unsigned index) {
         return Scene(Mesh("Grouped", [=](ChunkBytes &m) {
             Points(m, 3);
-            Faces(m, {{0, 1, 2}, {2, 1, 0}},
-                  [=](ChunkBytes &f) { f.Begin(MSH_MAT_GROUP).Str("Red").U16(2).U16(0).U16(index).End(); });
+            Faces(m, {{0, 1, 2}, {2, 1, 0}}, [=](ChunkBytes &f) {
+                f.Begin(MSH_MAT_GROUP).Str("Red").U16(2).U16(0).U16(index).End();
+            });
         }));
     };
     EXPECT_SAFE_ACCEPTED(grouped(1));
     EXPECT_REFUSED(grouped(2), "names face 2 of 2");
     EXPECT_REFUSED(grouped(40000), "names face 40000 of 2");
     // A group claiming more members than it holds.
-    EXPECT_REFUSED(Scene(Mesh("Short", [](ChunkBytes &m) {
-                       Points(m, 3);
-                       Faces(m, {{0, 1, 2}}, [](ChunkBytes &f) { f.Begin(MSH_MAT_GROUP).Str("Red").U16(9).U16(0).End(); });
-                   })),
+    EXPECT_REFUSED(Scene(Mesh("Short",
+                              [](ChunkBytes &m) {
+                                  Points(m, 3);
+                                  Faces(m, {{0, 1, 2}}, [](ChunkBytes &f) {
+                                      f.Begin(MSH_MAT_GROUP).Str("Red").U16(9).U16(0).End();
+                                  });
+                              })),
                    "for 9 face indices");
 }
 
@@ -353,10 +405,8 @@ TEST(Meshes, BoxMapNamesAreTerminated)
             Points(m, 3);
             Faces(m, {{0, 1, 2}}, [=](ChunkBytes &f) {
                 f.Begin(MSH_BOXMAP);
-                for (int i = 0; i < terminatedNames; i++)
-                    f.Str("side.png");
-                if (terminatedNames < 6)
-                    f.Chars("unterminated");
+                for (int i = 0; i < terminatedNames; i++) f.Str("side.png");
+                if (terminatedNames < 6) f.Chars("unterminated");
                 f.End();
             });
         }));
@@ -371,8 +421,7 @@ TEST(Meshes, SlackAfterWhatLib3dsReads)
 {
     EXPECT_SAFE_ACCEPTED(Scene(Mesh("Slack", [](ChunkBytes &m) {
         m.Begin(POINT_ARRAY).U16(3);
-        for (int i = 0; i < 12; i++)
-            m.F32(float(i));
+        for (int i = 0; i < 12; i++) m.F32(float(i));
         m.End();
         // As an exporter wrote it: 7 point flags in a chunk of 772 bytes.
         m.Begin(POINT_FLAG_ARRAY).U16(3).Raw(Bytes(770, 0x07)).End();
@@ -413,7 +462,8 @@ TEST(Names, SixtyFourCharactersWithoutTerminatorAreRefused)
 {
     const std::string longest(63, 'n'), tooLong(64, 'n');
     EXPECT_SAFE_ACCEPTED(Scene(Mesh(longest, [](ChunkBytes &) {})));
-    EXPECT_REFUSED(Scene(Mesh(tooLong, [](ChunkBytes &) {})), "object name is longer than 63 characters");
+    EXPECT_REFUSED(Scene(Mesh(tooLong, [](ChunkBytes &) {})),
+                   "object name is longer than 63 characters");
     // No terminator before the chunk ends.
     ChunkBytes open;
     open.Begin(M3DMAGIC).Begin(MDATA).Begin(NAMED_OBJECT).Chars("abc").End().End().End();
@@ -480,7 +530,9 @@ TEST(Nodes, ParentsFormNoLoop)
     EXPECT_REFUSED(nodes({{-1, 65535}, {0, 65535}}), "share id 0");
     // A node without header gets parent 0: its own when its id is 0.
     auto headerless = [](unsigned id) {
-        return Scene(Body(), [=](ChunkBytes &c) { c.Begin(OBJECT_NODE_TAG).Begin(NODE_ID).U16(id).End().End(); });
+        return Scene(Body(), [=](ChunkBytes &c) {
+            c.Begin(OBJECT_NODE_TAG).Begin(NODE_ID).U16(id).End().End();
+        });
     };
     EXPECT_REFUSED(headerless(0), "its own ancestor");
     EXPECT_EQ(LoadInChild(headerless(0)), LoadOutcome::Crashed) << "the hazard this rule is for";
@@ -502,8 +554,7 @@ TEST(Nodes, DeepHierarchies)
 {
     auto chain = [](unsigned depth) {
         return Scene(Body(), [=](ChunkBytes &c) {
-            for (unsigned i = 0; i < depth; i++)
-                NodeChunk(c, "Link", i, i == 0 ? 65535 : i - 1);
+            for (unsigned i = 0; i < depth; i++) NodeChunk(c, "Link", i, i == 0 ? 65535 : i - 1);
         });
     };
     EXPECT_SAFE_ACCEPTED(chain(scenelimits::MaxNodeDepth));
@@ -515,8 +566,7 @@ TEST(Nodes, DeepHierarchies)
     // Wide is fine: many children of one node.
     EXPECT_SAFE_ACCEPTED(Scene(Body(), [](ChunkBytes &c) {
         NodeChunk(c, "Root", 0, 65535);
-        for (unsigned i = 1; i < 2000; i++)
-            NodeChunk(c, "Leaf", i, 0);
+        for (unsigned i = 1; i < 2000; i++) NodeChunk(c, "Leaf", i, 0);
     }));
 }
 
@@ -541,8 +591,7 @@ TEST(Tracks, KeyCountsAndFrames)
         c.Begin(POS_TRACK_TAG).U16(1).U32(0).U32(0).U32(2);
         for (int frame : {0, 30}) {
             c.U32(frame).U16(0x1F);
-            for (int i = 0; i < 5 + 3; i++)
-                c.F32(0.25f);
+            for (int i = 0; i < 5 + 3; i++) c.F32(0.25f);
         }
         c.End();
     }));
@@ -558,8 +607,7 @@ void TrackChunk(ChunkBytes &c, uint16_t tag, unsigned flags, const std::vector<i
     c.Begin(tag).U16(flags).U32(0).U32(0).U32(frames.size());
     for (int f : frames) {
         c.U32(f).U16(0).Raw(Bytes(value, 0));
-        if (tag == 0xB026)
-            c.Str("Morph");
+        if (tag == 0xB026) c.Str("Morph");
     }
     c.End();
 }
@@ -568,7 +616,16 @@ void TrackChunk(ChunkBytes &c, uint16_t tag, unsigned flags, const std::vector<i
 Bytes NodeOfKind(uint16_t tag, const Body &tracks)
 {
     return Scene(Body(), [=](ChunkBytes &c) {
-        c.Begin(tag).Begin(NODE_ID).U16(0).End().Begin(NODE_HDR).Str("N").U16(0).U16(0).U16(65535).End();
+        c.Begin(tag)
+            .Begin(NODE_ID)
+            .U16(0)
+            .End()
+            .Begin(NODE_HDR)
+            .Str("N")
+            .U16(0)
+            .U16(0)
+            .U16(65535)
+            .End();
         tracks(c);
         c.End();
     });
@@ -585,12 +642,14 @@ TEST(Tracks, RepeatingWithAllKeysOnOneFrameInEveryKindOfNode)
     int refused = 0;
     for (uint16_t node = 0xB001; node <= 0xB007; node++) {
         for (uint16_t track = 0xB020; track <= 0xB029; track++) {
-            const Bytes bytes = NodeOfKind(node, [=](ChunkBytes &c) { TrackChunk(c, track, Repeat, {4, 4}); });
+            const Bytes bytes = NodeOfKind(node, [=](ChunkBytes &c) {
+                TrackChunk(c, track, Repeat, {4, 4});
+            });
             const Verdict verdict = Check(bytes);
             const LoadOutcome outcome = LoadInChild(bytes);
             EXPECT_EQ(verdict.accepted, outcome == LoadOutcome::Loaded)
-                << std::hex << "track 0x" << track << " in node 0x" << node << ": lib3ds " << outcome
-                << ", walk: " << (verdict.accepted ? "accepted" : verdict.why);
+                << std::hex << "track 0x" << track << " in node 0x" << node << ": lib3ds "
+                << outcome << ", walk: " << (verdict.accepted ? "accepted" : verdict.why);
             refused += !verdict.accepted;
         }
     }
@@ -609,10 +668,11 @@ TEST(Tracks, KeysOfOneTagAddUpAndTheLastFlagsCount)
     });
     EXPECT_REFUSED(twoChunks, "track 0xB024 repeats with all 2 keys on frame 0");
     EXPECT_EQ(LoadInChild(twoChunks), LoadOutcome::Crashed) << "the hazard this rule is for";
-    EXPECT_REFUSED(NodeOfKind(0xB003, [](ChunkBytes &c) {
-                       TrackChunk(c, 0xB024, 0, {3, 3});
-                       TrackChunk(c, 0xB024, Repeat, {});
-                   }),
+    EXPECT_REFUSED(NodeOfKind(0xB003,
+                              [](ChunkBytes &c) {
+                                  TrackChunk(c, 0xB024, 0, {3, 3});
+                                  TrackChunk(c, 0xB024, Repeat, {});
+                              }),
                    "repeats");
     // A later chunk's flags that do not repeat win.
     EXPECT_SAFE_ACCEPTED(NodeOfKind(0xB003, [](ChunkBytes &c) {
@@ -636,7 +696,8 @@ TEST(Tracks, MorphTargetNamesOfTenCharacters)
     };
     EXPECT_SAFE_ACCEPTED(morph(std::string(10, 'm')));
     EXPECT_REFUSED(morph(std::string(11, 'm')), "morph target name is longer than 10 characters");
-    EXPECT_EQ(LoadInChild(morph(std::string(11, 'm'))), LoadOutcome::Failed) << "what this rule is for";
+    EXPECT_EQ(LoadInChild(morph(std::string(11, 'm'))), LoadOutcome::Failed)
+        << "what this rule is for";
 }
 
 TEST(Background, AtMostThreeGradientColoursOfEachKind)
@@ -644,10 +705,8 @@ TEST(Background, AtMostThreeGradientColoursOfEachKind)
     auto gradient = [](int colours, int linear) {
         return Scene([=](ChunkBytes &c) {
             c.Begin(V_GRADIENT).F32(0.5f);
-            for (int i = 0; i < colours; i++)
-                c.Begin(COLOR_F).F32(1).F32(0).F32(0).End();
-            for (int i = 0; i < linear; i++)
-                c.Begin(LIN_COLOR_F).F32(1).F32(0).F32(0).End();
+            for (int i = 0; i < colours; i++) c.Begin(COLOR_F).F32(1).F32(0).F32(0).End();
+            for (int i = 0; i < linear; i++) c.Begin(LIN_COLOR_F).F32(1).F32(0).F32(0).End();
             c.End();
         });
     };
@@ -690,10 +749,10 @@ TEST(AcceptedIsSafe, EveryByteOfALib3dsFileChanged)
         for (int change : {0x00, 0xFF, -1}) {
             Bytes mutated(rich);
             mutated[at] = change < 0 ? mutated[at] + 1 : change;
-            if (mutated == rich || !Check(mutated).accepted)
-                continue;
+            if (mutated == rich || !Check(mutated).accepted) continue;
             accepted.push_back(mutated);
-            changes.push_back("byte " + std::to_string(at) + " set to " + std::to_string(mutated[at]));
+            changes.push_back("byte " + std::to_string(at) + " set to " +
+                              std::to_string(mutated[at]));
         }
     }
     EXPECT_GT(accepted.size(), rich.size());
@@ -709,20 +768,18 @@ TEST(AcceptedIsSafe, Garbage)
     std::vector<Bytes> accepted;
     for (int round = 0; round < 2000; round++) {
         Bytes bytes(6 + random() % 200);
-        for (auto &b : bytes)
-            b = random() % 4 == 0 ? 0 : random();
+        for (auto &b : bytes) b = random() % 4 == 0 ? 0 : random();
         bytes[0] = 0x4D;
         bytes[1] = 0x4D;
-        for (int i = 0; i < 4; i++)
-            bytes[2 + i] = (bytes.size() >> (8 * i)) & 0xff;
-        if (Check(bytes).accepted)
-            accepted.push_back(bytes);
+        for (int i = 0; i < 4; i++) bytes[2 + i] = (bytes.size() >> (8 * i)) & 0xff;
+        if (Check(bytes).accepted) accepted.push_back(bytes);
     }
     size_t culprit;
-    EXPECT_EQ(robust::LoadEachInChild(accepted, &culprit), LoadOutcome::Loaded) << "input " << culprit;
+    EXPECT_EQ(robust::LoadEachInChild(accepted, &culprit), LoadOutcome::Loaded)
+        << "input " << culprit;
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -737,21 +794,37 @@ struct Kind {
 
 std::vector<Kind> ChunkKinds()
 {
-    auto mdata = [](ChunkBytes &c) { c.Begin(M3DMAGIC).Begin(MDATA); return 2; };
+    auto mdata = [](ChunkBytes &c) {
+        c.Begin(M3DMAGIC).Begin(MDATA);
+        return 2;
+    };
     auto mesh = [=](ChunkBytes &c) {
         mdata(c);
         c.Begin(NAMED_OBJECT).Str("o").Begin(N_TRI_OBJECT);
         Points(c, 3);
         return 4;
     };
-    auto faces = [=](ChunkBytes &c) { mesh(c); c.Begin(FACE_ARRAY).U16(1).U16(0).U16(1).U16(2).U16(0); return 5; };
-    auto material = [=](ChunkBytes &c) { mdata(c); c.Begin(MAT_ENTRY); return 3; };
-    auto inMaterial = [=](uint16_t id) { return [=](ChunkBytes &c) { material(c); c.Begin(id); return 4; }; };
+    auto faces = [=](ChunkBytes &c) {
+        mesh(c);
+        c.Begin(FACE_ARRAY).U16(1).U16(0).U16(1).U16(2).U16(0);
+        return 5;
+    };
+    auto material = [=](ChunkBytes &c) {
+        mdata(c);
+        c.Begin(MAT_ENTRY);
+        return 3;
+    };
+    auto inMaterial = [=](uint16_t id) {
+        return [=](ChunkBytes &c) {
+            material(c);
+            c.Begin(id);
+            return 4;
+        };
+    };
     auto camera = [=](ChunkBytes &c) {
         mdata(c);
         c.Begin(NAMED_OBJECT).Str("c").Begin(N_CAMERA);
-        for (int i = 0; i < 8; i++)
-            c.F32(1);
+        for (int i = 0; i < 8; i++) c.F32(1);
         return 4;
     };
     auto light = [=](ChunkBytes &c) {
@@ -759,47 +832,88 @@ std::vector<Kind> ChunkKinds()
         c.Begin(NAMED_OBJECT).Str("l").Begin(0x4600).F32(1).F32(1).F32(1);
         return 4;
     };
-    auto spot = [=](ChunkBytes &c) { light(c); c.Begin(0x4610); for (int i = 0; i < 5; i++) c.F32(1); return 5; };
-    auto kfdata = [](ChunkBytes &c) { c.Begin(M3DMAGIC).Begin(KFDATA); return 2; };
+    auto spot = [=](ChunkBytes &c) {
+        light(c);
+        c.Begin(0x4610);
+        for (int i = 0; i < 5; i++) c.F32(1);
+        return 5;
+    };
+    auto kfdata = [](ChunkBytes &c) {
+        c.Begin(M3DMAGIC).Begin(KFDATA);
+        return 2;
+    };
     auto node = [=](uint16_t tag) {
         return [=](ChunkBytes &c) {
             kfdata(c);
-            c.Begin(tag).Begin(NODE_ID).U16(0).End().Begin(NODE_HDR).Str("n").U16(0).U16(0).U16(65535).End();
+            c.Begin(tag)
+                .Begin(NODE_ID)
+                .U16(0)
+                .End()
+                .Begin(NODE_HDR)
+                .Str("n")
+                .U16(0)
+                .U16(0)
+                .U16(65535)
+                .End();
             return 3;
         };
     };
     auto inMdata = [=](uint16_t id, int dataFloats) {
-        return [=](ChunkBytes &c) { mdata(c); c.Begin(id); for (int i = 0; i < dataFloats; i++) c.F32(0); return 3; };
+        return [=](ChunkBytes &c) {
+            mdata(c);
+            c.Begin(id);
+            for (int i = 0; i < dataFloats; i++) c.F32(0);
+            return 3;
+        };
     };
-    const std::vector<uint16_t> tracks = {0xB020, 0xB021, 0xB022, 0xB023, 0xB024, 0xB025,
-                                          0xB026, 0xB027, 0xB028, 0xB029};
+    const std::vector<uint16_t> tracks = {0xB020, 0xB021, 0xB022, 0xB023, 0xB024,
+                                          0xB025, 0xB026, 0xB027, 0xB028, 0xB029};
     std::vector<uint16_t> objectNode = {0xB013, 0xB011, 0xB014, 0xB015};
     objectNode.insert(objectNode.end(), tracks.begin(), tracks.end());
     return {
-        {"file", [](ChunkBytes &c) { c.Begin(M3DMAGIC); return 1; }, {0x0002, 0x0005, MDATA, KFDATA}},
-        {"mdata", mdata,
-         {0x3D3E, 0x0100, 0x1400, 0x1410, 0x1420, 0x1430, 0x1440, 0x1450, 0x1460, 0x1500, 0x1100, 0x1101,
-          0x1201, 0x1301, 0x2201, 0x2303, 0x2301, 0x1200, 0x1300, 0x2200, 0x2302, 0x2300, 0x2100, 0x3000,
-          0x7001, MAT_ENTRY, NAMED_OBJECT}},
+        {"file",
+         [](ChunkBytes &c) {
+             c.Begin(M3DMAGIC);
+             return 1;
+         },
+         {0x0002, 0x0005, MDATA, KFDATA}},
+        {"mdata", mdata, {0x3D3E, 0x0100, 0x1400, 0x1410, 0x1420,    0x1430,      0x1440,
+                          0x1450, 0x1460, 0x1500, 0x1100, 0x1101,    0x1201,      0x1301,
+                          0x2201, 0x2303, 0x2301, 0x1200, 0x1300,    0x2200,      0x2302,
+                          0x2300, 0x2100, 0x3000, 0x7001, MAT_ENTRY, NAMED_OBJECT}},
         {"mesh", mesh, {0x4160, 0x4165, 0x4110, 0x4111, 0x4140, 0x4170, FACE_ARRAY}},
         {"face list", faces, {0x4150, 0x4130, 0x4190}},
-        {"material", material, {0xA000, 0xA100, 0xA087, 0xA310, 0xA081, 0xA052, 0xA240, 0xA010, 0xA040, 0xA200, 0xA220}},
+        {"material",
+         material,
+         {0xA000, 0xA100, 0xA087, 0xA310, 0xA081, 0xA052, 0xA240, 0xA010, 0xA040, 0xA200, 0xA220}},
         {"colour", inMaterial(0xA010), {0x0010, 0x0011, 0x0012, 0x0013}},
         {"percentage", inMaterial(0xA050), {0x0030, 0x0031}},
-        {"texture map", inMaterial(0xA200),
-         {0x0030, 0xA300, 0xA351, 0xA353, 0xA354, 0xA356, 0xA358, 0xA35A, 0xA35C, 0xA360, 0xA362, 0xA364, 0xA366, 0xA368}},
+        {"texture map",
+         inMaterial(0xA200),
+         {0x0030, 0xA300, 0xA351, 0xA353, 0xA354, 0xA356, 0xA358, 0xA35A, 0xA35C, 0xA360, 0xA362,
+          0xA364, 0xA366, 0xA368}},
         {"camera", camera, {0x4710, 0x4720}},
         {"light", light, {0x0010, 0x4620, 0x465A, 0x4659, 0x465B, 0x4654, 0x4625, 0x4610}},
-        {"spotlight", spot, {0x4656, 0x4630, 0x4641, 0x4650, 0x4651, 0x4657, 0x4653, 0x4652, 0x4658, 0x4627}},
+        {"spotlight",
+         spot,
+         {0x4656, 0x4630, 0x4641, 0x4650, 0x4651, 0x4657, 0x4653, 0x4652, 0x4658, 0x4627}},
         {"keyframer", kfdata, {0xB00A, 0xB008, 0xB009, 0x7001, 0x3000, 0xB002}},
         {"object node", node(0xB002), objectNode},
         {"camera node", node(0xB003), tracks},
         {"light node", node(0xB005), tracks},
         {"ambient node", node(0xB001), tracks},
         {"viewport", inMdata(0x7001, 0), {}},
-        {"layout", [=](ChunkBytes &c) { mdata(c); c.Begin(0x7001); for (int i = 0; i < 7; i++) c.U16(0); return 3; },
+        {"layout",
+         [=](ChunkBytes &c) {
+             mdata(c);
+             c.Begin(0x7001);
+             for (int i = 0; i < 7; i++) c.U16(0);
+             return 3;
+         },
          {0x7020, 0x7012, 0x7011}},
-        {"default view", inMdata(0x3000, 0), {0x3010, 0x3020, 0x3030, 0x3040, 0x3050, 0x3060, 0x3070, 0x3080}},
+        {"default view",
+         inMdata(0x3000, 0),
+         {0x3010, 0x3020, 0x3030, 0x3040, 0x3050, 0x3060, 0x3070, 0x3080}},
         {"solid background", inMdata(0x1200, 0), {0x0010, 0x0013}},
         {"gradient", inMdata(0x1300, 1), {0x0010, 0x0013}},
         {"fog", inMdata(0x2200, 4), {0x0010, 0x0013, 0x2210}},
@@ -809,7 +923,7 @@ std::vector<Kind> ChunkKinds()
     };
 }
 
-} // namespace
+}  // namespace
 
 // Every chunk kind that lib3ds reads, as the last chunk of a file with data of
 // every length up to 100 bytes and several contents: at the shortest lengths
@@ -829,18 +943,15 @@ TEST(AcceptedIsSafe, EveryChunkKindWithAnyDataLength)
                     ChunkBytes c;
                     const int opened = kind.open(c);
                     c.Begin(id);
-                    for (size_t i = 0; i < length; i++)
-                        c.U8(fill);
+                    for (size_t i = 0; i < length; i++) c.U8(fill);
                     c.End();
-                    for (int i = 0; i < opened; i++)
-                        c.End();
-                    if (!Check(c.bytes).accepted)
-                        continue;
+                    for (int i = 0; i < opened; i++) c.End();
+                    if (!Check(c.bytes).accepted) continue;
                     acceptedLengths++;
                     accepted.push_back(c.bytes);
                     char what[128];
-                    snprintf(what, sizeof what, "chunk 0x%04X in %s with %zu bytes of 0x%02X", id, kind.context,
-                             length, fill);
+                    snprintf(what, sizeof what, "chunk 0x%04X in %s with %zu bytes of 0x%02X", id,
+                             kind.context, length, fill);
                     descriptions.push_back(what);
                 }
             }

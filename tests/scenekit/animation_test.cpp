@@ -11,7 +11,8 @@ using namespace scenekit_test;
 namespace {
 
 // A scene with the default camera and one object node "Thing" moving as given.
-Loaded SaveThing(const ScratchDir& dir, const Motion& motion) {
+Loaded SaveThing(const ScratchDir &dir, const Motion &motion)
+{
     Scene scene;
     AddDefaultCamera(scene);
     scene.AddMaterial(Material::Plain("White", {1, 1, 1}));
@@ -19,13 +20,15 @@ Loaded SaveThing(const ScratchDir& dir, const Motion& motion) {
     return SaveAndLoad(scene, dir);
 }
 
-Lib3dsNode* EvalNode(Lib3dsFile* file, const char* name, float frame) {
+Lib3dsNode *EvalNode(Lib3dsFile *file, const char *name, float frame)
+{
     lib3ds_file_eval(file, frame);
     return lib3ds_file_node_by_name(file, name, LIB3DS_OBJECT_NODE);
 }
 
 // Angle in degrees of the turn between two rotation matrices.
-float AngleBetween(const Matrix& a, const Matrix& b) {
+float AngleBetween(const Matrix &a, const Matrix &b)
+{
     float trace = 0;  // of a^T b
     for (int c = 0; c < 3; ++c)
         for (int r = 0; r < 3; ++r) trace += a[c][r] * b[c][r];
@@ -34,34 +37,40 @@ float AngleBetween(const Matrix& a, const Matrix& b) {
 
 }  // namespace
 
-TEST(Animation, PositionsMoveLinearlyBetweenUnevenKeys) {
+TEST(Animation, PositionsMoveLinearlyBetweenUnevenKeys)
+{
     ScratchDir dir;
-    Loaded file = SaveThing(dir, Motion::Path({{0, {0, 0, 0}}, {10, {10, 0, 0}}, {40, {10, 30, 6}}}));
+    Loaded file =
+        SaveThing(dir, Motion::Path({{0, {0, 0, 0}}, {10, {10, 0, 0}}, {40, {10, 30, 6}}}));
     ASSERT_TRUE(file);
     struct Expect {
         float frame;
         Vec3 at;
     };
-    for (const Expect& e : {Expect{0, {0, 0, 0}}, Expect{5, {5, 0, 0}}, Expect{10, {10, 0, 0}},
+    for (const Expect &e : {Expect{0, {0, 0, 0}}, Expect{5, {5, 0, 0}}, Expect{10, {10, 0, 0}},
                             Expect{25, {10, 15, 3}}, Expect{32.5f, {10, 22.5f, 4.5f}},
                             Expect{40, {10, 30, 6}}, Expect{55, {10, 30, 6}}}) {
-        Lib3dsNode* node = EvalNode(file.get(), "Thing", e.frame);
+        Lib3dsNode *node = EvalNode(file.get(), "Thing", e.frame);
         ASSERT_NE(node, nullptr);
-        EXPECT_TRUE(MatrixNear(Translation(e.at), FromLib(node->matrix), 1e-4f)) << "frame " << e.frame;
+        EXPECT_TRUE(MatrixNear(Translation(e.at), FromLib(node->matrix), 1e-4f))
+            << "frame " << e.frame;
     }
 }
 
-TEST(Animation, TracksHoldTheFirstKeyBeforeIt) {
+TEST(Animation, TracksHoldTheFirstKeyBeforeIt)
+{
     ScratchDir dir;
     Loaded file = SaveThing(dir, Motion::Path({{10, {1, 2, 3}}, {20, {5, 2, 3}}}));
     ASSERT_TRUE(file);
     for (float frame : {0.0f, 4.0f, 10.0f}) {
-        Lib3dsNode* node = EvalNode(file.get(), "Thing", frame);
-        EXPECT_TRUE(MatrixNear(Translation({1, 2, 3}), FromLib(node->matrix), 1e-5f)) << "frame " << frame;
+        Lib3dsNode *node = EvalNode(file.get(), "Thing", frame);
+        EXPECT_TRUE(MatrixNear(Translation({1, 2, 3}), FromLib(node->matrix), 1e-5f))
+            << "frame " << frame;
     }
 }
 
-TEST(Animation, SmoothPassesThroughKeysAndCurvesBetween) {
+TEST(Animation, SmoothPassesThroughKeysAndCurvesBetween)
+{
     ScratchDir dir;
     Motion motion = Motion::Path({{0, {0, 0, 0}}, {10, {10, 0, 0}}, {20, {10, 10, 0}}});
     motion.rotation = {{0, {0, 0, 1}, 0}, {10, {0, 0, 1}, 200}, {20, {1, 0, 0}, 45}};
@@ -73,48 +82,55 @@ TEST(Animation, SmoothPassesThroughKeysAndCurvesBetween) {
     EXPECT_TRUE(MatrixNear(Translation({10, 10, 0}) * Rotation({1, 0, 0}, 45),
                            FromLib(EvalNode(file.get(), "Thing", 20)->matrix), 1e-4f));
     // A spline bulges off the straight corner path.
-    Lib3dsNode* node = EvalNode(file.get(), "Thing", 15);
+    Lib3dsNode *node = EvalNode(file.get(), "Thing", 15);
     EXPECT_GT(node->matrix[3][0], 10.01f);
 }
 
-TEST(Animation, RotationAboutOneAxisFollowsAbsoluteAnglesPastHalfATurn) {
+TEST(Animation, RotationAboutOneAxisFollowsAbsoluteAnglesPastHalfATurn)
+{
     ScratchDir dir;
     Motion motion = Motion::Still({1, 2, 3});
-    motion.rotation = {{0, {0, 0, 1}, 0}, {10, {0, 0, 1}, 90}, {20, {0, 0, 1}, 300}, {30, {0, 0, 1}, 400}};
+    motion.rotation = {
+        {0, {0, 0, 1}, 0}, {10, {0, 0, 1}, 90}, {20, {0, 0, 1}, 300}, {30, {0, 0, 1}, 400}};
     Loaded file = SaveThing(dir, motion);
     ASSERT_TRUE(file);
     struct Expect {
         float frame, angle;
     };
-    for (const Expect& e : {Expect{0, 0}, Expect{5, 45}, Expect{10, 90}, Expect{15, 195},
+    for (const Expect &e : {Expect{0, 0}, Expect{5, 45}, Expect{10, 90}, Expect{15, 195},
                             Expect{20, 300}, Expect{25, 350}, Expect{30, 400}, Expect{35, 400}}) {
         const Matrix expected = Translation({1, 2, 3}) * Rotation({0, 0, 1}, e.angle);
-        EXPECT_TRUE(MatrixNear(expected, FromLib(EvalNode(file.get(), "Thing", e.frame)->matrix), 1e-4f))
+        EXPECT_TRUE(
+            MatrixNear(expected, FromLib(EvalNode(file.get(), "Thing", e.frame)->matrix), 1e-4f))
             << "frame " << e.frame;
     }
 }
 
-TEST(Animation, SpinTurnsAtConstantSpeedForSeveralTurns) {
+TEST(Animation, SpinTurnsAtConstantSpeedForSeveralTurns)
+{
     ScratchDir dir;
     Loaded file = SaveThing(dir, Motion::Spin({}, {0, 1, 0}, 10, 90, 720));
     ASSERT_TRUE(file);
     for (float frame : {0.0f, 10.0f, 20.0f, 30.0f, 45.0f, 50.0f, 70.0f, 85.0f, 90.0f}) {
         const float angle = frame <= 10 ? 0 : 720 * (frame - 10) / 80;
-        EXPECT_TRUE(MatrixNear(Rotation({0, 1, 0}, angle), FromLib(EvalNode(file.get(), "Thing", frame)->matrix), 1e-4f))
+        EXPECT_TRUE(MatrixNear(Rotation({0, 1, 0}, angle),
+                               FromLib(EvalNode(file.get(), "Thing", frame)->matrix), 1e-4f))
             << "frame " << frame << ", expected angle " << angle;
     }
 }
 
-TEST(Animation, RotationsAboutDifferentAxesReachEachKeyTheShortestWay) {
+TEST(Animation, RotationsAboutDifferentAxesReachEachKeyTheShortestWay)
+{
     ScratchDir dir;
     Motion motion;
-    const std::vector<RotationKey> keys = {{0, {0, 0, 1}, 30}, {10, {1, 0, 0}, 60},
-                                           {20, {1, 1, 1}, 100}, {30, {0, -1, 0}, -170}};
+    const std::vector<RotationKey> keys = {
+        {0, {0, 0, 1}, 30}, {10, {1, 0, 0}, 60}, {20, {1, 1, 1}, 100}, {30, {0, -1, 0}, -170}};
     motion.rotation = keys;
     Loaded file = SaveThing(dir, motion);
     ASSERT_TRUE(file);
-    for (const RotationKey& k : keys)
-        EXPECT_TRUE(MatrixNear(Rotation(k.axis, k.angleDeg), FromLib(EvalNode(file.get(), "Thing", k.frame)->matrix), 1e-4f))
+    for (const RotationKey &k : keys)
+        EXPECT_TRUE(MatrixNear(Rotation(k.axis, k.angleDeg),
+                               FromLib(EvalNode(file.get(), "Thing", k.frame)->matrix), 1e-4f))
             << "key at frame " << k.frame;
     // Halfway between two keys the node is half the (shortest) turn away from each.
     for (size_t i = 1; i < keys.size(); ++i) {
@@ -122,13 +138,16 @@ TEST(Animation, RotationsAboutDifferentAxesReachEachKeyTheShortestWay) {
         const Matrix to = Rotation(keys[i].axis, keys[i].angleDeg);
         const float whole = AngleBetween(from, to);
         ASSERT_LE(whole, 180.0f);
-        const Matrix middle = FromLib(EvalNode(file.get(), "Thing", (keys[i - 1].frame + keys[i].frame) / 2.0f)->matrix);
-        EXPECT_NEAR(AngleBetween(from, middle), whole / 2, 0.05f) << "after frame " << keys[i - 1].frame;
+        const Matrix middle = FromLib(
+            EvalNode(file.get(), "Thing", (keys[i - 1].frame + keys[i].frame) / 2.0f)->matrix);
+        EXPECT_NEAR(AngleBetween(from, middle), whole / 2, 0.05f)
+            << "after frame " << keys[i - 1].frame;
         EXPECT_NEAR(AngleBetween(middle, to), whole / 2, 0.05f) << "before frame " << keys[i].frame;
     }
 }
 
-TEST(Animation, ScaleKeysScaleTheNodeLinearly) {
+TEST(Animation, ScaleKeysScaleTheNodeLinearly)
+{
     ScratchDir dir;
     Motion motion = Motion::Still({0, 0, 0});
     motion.rotation = {{0, {0, 0, 1}, 90}};
@@ -139,7 +158,8 @@ TEST(Animation, ScaleKeysScaleTheNodeLinearly) {
     EXPECT_TRUE(MatrixNear(expected, FromLib(EvalNode(file.get(), "Thing", 10)->matrix), 1e-4f));
 }
 
-TEST(Animation, ChildMatrixIsParentTimesOwn) {
+TEST(Animation, ChildMatrixIsParentTimesOwn)
+{
     ScratchDir dir;
     Scene scene;
     AddDefaultCamera(scene);
@@ -154,26 +174,28 @@ TEST(Animation, ChildMatrixIsParentTimesOwn) {
     Loaded file = SaveAndLoad(scene, dir);
     ASSERT_TRUE(file);
     lib3ds_file_eval(file.get(), 10);
-    Lib3dsNode* moon = lib3ds_file_node_by_name(file.get(), "Moon", LIB3DS_OBJECT_NODE);
-    Lib3dsNode* speck = lib3ds_file_node_by_name(file.get(), "Speck", LIB3DS_OBJECT_NODE);
+    Lib3dsNode *moon = lib3ds_file_node_by_name(file.get(), "Moon", LIB3DS_OBJECT_NODE);
+    Lib3dsNode *speck = lib3ds_file_node_by_name(file.get(), "Speck", LIB3DS_OBJECT_NODE);
     ASSERT_NE(moon, nullptr);
     ASSERT_NE(speck, nullptr);
     ASSERT_NE(moon->parent, nullptr);
     EXPECT_STREQ(moon->parent->name, kDummyName);
     EXPECT_EQ(speck->parent, moon);
-    const Matrix parentWorld = Translation({10, 0, 0}) * Rotation({0, 0, 1}, 90) * Scaling({2, 2, 2});
+    const Matrix parentWorld =
+        Translation({10, 0, 0}) * Rotation({0, 0, 1}, 90) * Scaling({2, 2, 2});
     const Matrix moonWorld = parentWorld * Translation({5, 0, 5}) * Rotation({1, 0, 0}, 45);
     EXPECT_TRUE(MatrixNear(moonWorld, FromLib(moon->matrix), 1e-4f));
     EXPECT_TRUE(MatrixNear(moonWorld * Translation({1, 0, 0}), FromLib(speck->matrix), 1e-4f));
 }
 
-TEST(Animation, PivotIsTheMeshPointPlacedAtTheNodePosition) {
+TEST(Animation, PivotIsTheMeshPointPlacedAtTheNodePosition)
+{
     ScratchDir dir;
     Motion motion = Motion::Spin({0, 0, 20}, {0, 0, 1}, 0, 10, 90);
     motion.pivot = {4, 0, 0};
     Loaded file = SaveThing(dir, motion);
     ASSERT_TRUE(file);
-    Lib3dsNode* node = EvalNode(file.get(), "Thing", 10);
+    Lib3dsNode *node = EvalNode(file.get(), "Thing", 10);
     EXPECT_TRUE(VecNear({4, 0, 0}, node->data.object.pivot, 0));
     // The player draws mesh point p at matrix x (p - pivot).
     const Matrix drawn = FromLib(node->matrix) * Translation({-4, 0, 0});
@@ -184,7 +206,8 @@ TEST(Animation, PivotIsTheMeshPointPlacedAtTheNodePosition) {
     EXPECT_NEAR(tip.y, 1, 1e-4f);  // a quarter turn about the pivot
 }
 
-TEST(Animation, CameraFovAndRollKeysInterpolateInDegrees) {
+TEST(Animation, CameraFovAndRollKeysInterpolateInDegrees)
+{
     ScratchDir dir;
     Scene scene;
     scene.AddCamera({"Camera01", {0, -10, 0}, {0, 0, 0}, 45, 0});
@@ -203,8 +226,8 @@ TEST(Animation, CameraFovAndRollKeysInterpolateInDegrees) {
     Loaded file = SaveAndLoad(scene, dir);
     ASSERT_TRUE(file);
     lib3ds_file_eval(file.get(), 2.5f);
-    Lib3dsNode* c = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_CAMERA_NODE);
-    Lib3dsNode* t = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_TARGET_NODE);
+    Lib3dsNode *c = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_CAMERA_NODE);
+    Lib3dsNode *t = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_TARGET_NODE);
     ASSERT_NE(c, nullptr);
     ASSERT_NE(t, nullptr);
     EXPECT_NEAR(c->data.camera.fov, 45, 1e-4f);
@@ -213,16 +236,19 @@ TEST(Animation, CameraFovAndRollKeysInterpolateInDegrees) {
     EXPECT_TRUE(VecNear({1, 0, 0}, t->data.target.pos, 1e-4f));
 }
 
-TEST(Animation, UntouchedTracksRestAtTheirNeutralValues) {
+TEST(Animation, UntouchedTracksRestAtTheirNeutralValues)
+{
     ScratchDir dir;
     Loaded file = SaveThing(dir, Motion());
     ASSERT_TRUE(file);
     for (float frame : {0.0f, 7.0f})
-        EXPECT_TRUE(MatrixNear(Identity(), FromLib(EvalNode(file.get(), "Thing", frame)->matrix), 0))
+        EXPECT_TRUE(
+            MatrixNear(Identity(), FromLib(EvalNode(file.get(), "Thing", frame)->matrix), 0))
             << "frame " << frame;
 }
 
-TEST(Animation, CameraAndTargetNodesWithoutKeysRestAtTheCameraRecord) {
+TEST(Animation, CameraAndTargetNodesWithoutKeysRestAtTheCameraRecord)
+{
     ScratchDir dir;
     Scene scene;
     scene.AddCamera({"Camera01", {1, 2, 3}, {4, 5, 6}, 33, 7});
@@ -236,8 +262,8 @@ TEST(Animation, CameraAndTargetNodesWithoutKeysRestAtTheCameraRecord) {
     Loaded file = SaveAndLoad(scene, dir);
     ASSERT_TRUE(file);
     lib3ds_file_eval(file.get(), 3);
-    Lib3dsNode* c = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_CAMERA_NODE);
-    Lib3dsNode* t = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_TARGET_NODE);
+    Lib3dsNode *c = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_CAMERA_NODE);
+    Lib3dsNode *t = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_TARGET_NODE);
     ASSERT_NE(c, nullptr);
     ASSERT_NE(t, nullptr);
     EXPECT_TRUE(VecNear({1, 2, 3}, c->data.camera.pos, 1e-5f));

@@ -15,14 +15,15 @@ using namespace scenekit_test;
 
 namespace {
 
-template <class T>
-std::vector<std::string> Names(T* list) {
+template <class T> std::vector<std::string> Names(T *list)
+{
     std::vector<std::string> names;
-    for (T* p = list; p; p = p->next) names.push_back(p->name);
+    for (T *p = list; p; p = p->next) names.push_back(p->name);
     return names;
 }
 
-Mesh Triangle(const std::string& name, const std::string& material) {
+Mesh Triangle(const std::string &name, const std::string &material)
+{
     Mesh m;
     m.name = name;
     m.points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
@@ -32,10 +33,11 @@ Mesh Triangle(const std::string& name, const std::string& material) {
 
 }  // namespace
 
-TEST(SceneFile, ListsComeBackSortedByteWiseByName) {
+TEST(SceneFile, ListsComeBackSortedByteWiseByName)
+{
     ScratchDir dir;
     Scene scene;
-    for (const char* name : {"b", "a", "C"}) {
+    for (const char *name : {"b", "a", "C"}) {
         scene.AddMaterial(Material::Plain(name, {1, 1, 1}));
         scene.AddObject(Triangle(std::string("m") + name, name));
         scene.AddLight({std::string("Light_") + name, {0, 0, 1}, {1, 1, 1}});
@@ -50,7 +52,8 @@ TEST(SceneFile, ListsComeBackSortedByteWiseByName) {
     EXPECT_EQ(Names(file->cameras), (std::vector<std::string>{"Camera01", "Camera02"}));
 }
 
-TEST(SceneFile, MeshPointsTexelsFacesAndMatrixRoundTrip) {
+TEST(SceneFile, MeshPointsTexelsFacesAndMatrixRoundTrip)
+{
     ScratchDir dir;
     Scene scene;
     AddDefaultCamera(scene);
@@ -65,7 +68,7 @@ TEST(SceneFile, MeshPointsTexelsFacesAndMatrixRoundTrip) {
     scene.AddObject(mesh);
     Loaded file = SaveAndLoad(scene, dir);
     ASSERT_TRUE(file);
-    Lib3dsMesh* m = lib3ds_file_mesh_by_name(file.get(), "Quad");
+    Lib3dsMesh *m = lib3ds_file_mesh_by_name(file.get(), "Quad");
     ASSERT_NE(m, nullptr);
     ASSERT_EQ(m->points, 4u);
     ASSERT_EQ(m->texels, 4u);
@@ -86,13 +89,14 @@ TEST(SceneFile, MeshPointsTexelsFacesAndMatrixRoundTrip) {
 
 // Other readers leave a face outside every material group without material;
 // the player's rule gives it the last name before it.
-TEST(SceneFile, FacesWithoutMaterialNameAreWrittenWithTheNameTheyKeep) {
+TEST(SceneFile, FacesWithoutMaterialNameAreWrittenWithTheNameTheyKeep)
+{
     Scene scene;
     AddDefaultCamera(scene);
     scene.AddMaterial(Material::Plain("Red", {1, 0, 0}));
     scene.AddMaterial(Material::Plain("Blue", {0, 0, 1}));
     Mesh mesh = Triangle("Strip", "Red");
-    for (const char* material : {"", "Blue", "", ""}) mesh.faces.push_back({{0, 2, 1}, material});
+    for (const char *material : {"", "Blue", "", ""}) mesh.faces.push_back({{0, 2, 1}, material});
     scene.AddObject(mesh);
     for (bool nameEveryFace : {true, false}) {
         SCOPED_TRACE(nameEveryFace ? "names every face" : "keeps the empty names");
@@ -101,17 +105,19 @@ TEST(SceneFile, FacesWithoutMaterialNameAreWrittenWithTheNameTheyKeep) {
         options.nameEveryFace = nameEveryFace;
         Loaded file = SaveAndLoad(scene, dir, options);
         ASSERT_TRUE(file);
-        Lib3dsMesh* m = lib3ds_file_mesh_by_name(file.get(), "Strip");
+        Lib3dsMesh *m = lib3ds_file_mesh_by_name(file.get(), "Strip");
         ASSERT_NE(m, nullptr);
         ASSERT_EQ(m->faces, 5u);
         const std::vector<std::string> expected =
             nameEveryFace ? std::vector<std::string>{"Red", "Red", "Blue", "Blue", "Blue"}
                           : std::vector<std::string>{"Red", "", "Blue", "", ""};
-        for (unsigned f = 0; f < 5; ++f) EXPECT_EQ(m->faceL[f].material, expected[f]) << "face " << f;
+        for (unsigned f = 0; f < 5; ++f)
+            EXPECT_EQ(m->faceL[f].material, expected[f]) << "face " << f;
     }
 }
 
-TEST(SceneFile, MaterialsKeepMapNamesTransparencyAndColours) {
+TEST(SceneFile, MaterialsKeepMapNamesTransparencyAndColours)
+{
     ScratchDir dir;
     Scene scene;
     AddDefaultCamera(scene);
@@ -124,7 +130,7 @@ TEST(SceneFile, MaterialsKeepMapNamesTransparencyAndColours) {
     Loaded file = SaveAndLoad(scene, dir);
     ASSERT_TRUE(file);
 
-    Lib3dsMaterial* m = lib3ds_file_material_by_name(file.get(), "Both");
+    Lib3dsMaterial *m = lib3ds_file_material_by_name(file.get(), "Both");
     ASSERT_NE(m, nullptr);
     EXPECT_STREQ(m->texture1_map.name, "Wood.JPG");
     EXPECT_STREQ(m->reflection_map.name, "chrome.png");
@@ -147,14 +153,15 @@ TEST(SceneFile, MaterialsKeepMapNamesTransparencyAndColours) {
     EXPECT_EQ(m->transparency, 0.0f);
 }
 
-TEST(SceneFile, CameraRecordAndNodesAreWhereThePlayerLooks) {
+TEST(SceneFile, CameraRecordAndNodesAreWhereThePlayerLooks)
+{
     ScratchDir dir;
     Scene scene;
     scene.AddAnimatedCamera("Camera01", {{0, {10, -100, 20}}, {50, {30, -80, 20}}},
                             {{0, {1, 2, 3}}}, 60, 10);
     Loaded file = SaveAndLoad(scene, dir);
     ASSERT_TRUE(file);
-    Lib3dsCamera* camera = file->cameras;
+    Lib3dsCamera *camera = file->cameras;
     ASSERT_NE(camera, nullptr);
     EXPECT_STREQ(camera->name, "Camera01");
     EXPECT_TRUE(VecNear({10, -100, 20}, camera->position, 1e-5f));
@@ -162,8 +169,8 @@ TEST(SceneFile, CameraRecordAndNodesAreWhereThePlayerLooks) {
     EXPECT_NEAR(camera->fov, 60, 1e-4f);
     EXPECT_NEAR(camera->roll, 10, 1e-4f);
 
-    Lib3dsNode* cameraNode = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_CAMERA_NODE);
-    Lib3dsNode* targetNode = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_TARGET_NODE);
+    Lib3dsNode *cameraNode = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_CAMERA_NODE);
+    Lib3dsNode *targetNode = lib3ds_file_node_by_name(file.get(), "Camera01", LIB3DS_TARGET_NODE);
     ASSERT_NE(cameraNode, nullptr);
     ASSERT_NE(targetNode, nullptr);
     lib3ds_file_eval(file.get(), 25);
@@ -174,25 +181,27 @@ TEST(SceneFile, CameraRecordAndNodesAreWhereThePlayerLooks) {
     EXPECT_EQ(file->frames, 50);
 }
 
-TEST(SceneFile, LightsKeepTheirStoredPosition) {
+TEST(SceneFile, LightsKeepTheirStoredPosition)
+{
     ScratchDir dir;
     Scene scene;
     AddDefaultCamera(scene);
     scene.AddLight({"Sun", {100, -50, 200}, {1, 0.5f, 0.25f}}, {{0, {1, 2, 3}}, {10, {3, 2, 1}}});
     Loaded file = SaveAndLoad(scene, dir);
     ASSERT_TRUE(file);
-    Lib3dsLight* light = lib3ds_file_light_by_name(file.get(), "Sun");
+    Lib3dsLight *light = lib3ds_file_light_by_name(file.get(), "Sun");
     ASSERT_NE(light, nullptr);
     EXPECT_TRUE(VecNear({100, -50, 200}, light->position, 1e-4f));
     EXPECT_TRUE(VecNear({1, 0.5f, 0.25f}, light->color, 1e-6f));
-    Lib3dsNode* node = lib3ds_file_node_by_name(file.get(), "Sun", LIB3DS_LIGHT_NODE);
+    Lib3dsNode *node = lib3ds_file_node_by_name(file.get(), "Sun", LIB3DS_LIGHT_NODE);
     ASSERT_NE(node, nullptr);
     lib3ds_file_eval(file.get(), 5);
     EXPECT_TRUE(VecNear({2, 2, 2}, node->data.light.pos, 1e-5f));
 }
 
 // Other readers leave a light without a node out of their scene.
-TEST(SceneFile, LightsWithoutKeysGetANodeStandingAtTheirPosition) {
+TEST(SceneFile, LightsWithoutKeysGetANodeStandingAtTheirPosition)
+{
     ScratchDir dir;
     Scene scene;
     AddDefaultCamera(scene);
@@ -201,15 +210,16 @@ TEST(SceneFile, LightsWithoutKeysGetANodeStandingAtTheirPosition) {
     Loaded file = SaveAndLoad(scene, dir);
     ASSERT_TRUE(file);
     int lightNodes = 0;
-    for (Lib3dsNode* n = file->nodes; n; n = n->next) lightNodes += n->type == LIB3DS_LIGHT_NODE;
+    for (Lib3dsNode *n = file->nodes; n; n = n->next) lightNodes += n->type == LIB3DS_LIGHT_NODE;
     EXPECT_EQ(lightNodes, 2);
-    Lib3dsNode* lamp = lib3ds_file_node_by_name(file.get(), "Lamp", LIB3DS_LIGHT_NODE);
+    Lib3dsNode *lamp = lib3ds_file_node_by_name(file.get(), "Lamp", LIB3DS_LIGHT_NODE);
     ASSERT_NE(lamp, nullptr);
     lib3ds_file_eval(file.get(), 7);
     EXPECT_TRUE(VecNear({4, 5, 6}, lamp->data.light.pos, 1e-6f));
 }
 
-TEST(SceneFile, DummyNodesAreWrittenAsObjectNodesWithTheirChildren) {
+TEST(SceneFile, DummyNodesAreWrittenAsObjectNodesWithTheirChildren)
+{
     ScratchDir dir;
     Scene scene;
     AddDefaultCamera(scene);
@@ -220,8 +230,8 @@ TEST(SceneFile, DummyNodesAreWrittenAsObjectNodesWithTheirChildren) {
     Loaded file = SaveAndLoad(scene, dir);
     ASSERT_TRUE(file);
     int dummies = 0;
-    Lib3dsNode* withChild = nullptr;
-    for (Lib3dsNode* n = file->nodes; n; n = n->next)
+    Lib3dsNode *withChild = nullptr;
+    for (Lib3dsNode *n = file->nodes; n; n = n->next)
         if (std::strcmp(n->name, kDummyName) == 0 && n->type == LIB3DS_OBJECT_NODE) {
             ++dummies;
             if (n->childs) withChild = n;
@@ -235,7 +245,8 @@ TEST(SceneFile, DummyNodesAreWrittenAsObjectNodesWithTheirChildren) {
 
 // Other readers (Assimp) take a node's id for its position in the file, as
 // 3D Studio writes them: each node before its children, in lib3ds's order.
-TEST(SceneFile, NodeIdsCountTheNodesInTheOrderTheFileHoldsThem) {
+TEST(SceneFile, NodeIdsCountTheNodesInTheOrderTheFileHoldsThem)
+{
     ScratchDir dir;
     Scene scene;
     scene.AddMaterial(Material::Plain("White", {1, 1, 1}));
@@ -248,7 +259,7 @@ TEST(SceneFile, NodeIdsCountTheNodesInTheOrderTheFileHoldsThem) {
     Loaded file = SaveAndLoad(scene, dir);
     ASSERT_TRUE(file);
     int position = 0, checked = 0;
-    std::function<void(Lib3dsNode*, Lib3dsWord)> walk = [&](Lib3dsNode* node, Lib3dsWord parent) {
+    std::function<void(Lib3dsNode *, Lib3dsWord)> walk = [&](Lib3dsNode *node, Lib3dsWord parent) {
         for (; node; node = node->next, ++checked) {
             EXPECT_EQ(node->node_id, position++) << node->name;
             EXPECT_EQ(node->parent_id, parent) << node->name;
@@ -259,7 +270,8 @@ TEST(SceneFile, NodeIdsCountTheNodesInTheOrderTheFileHoldsThem) {
     EXPECT_EQ(checked, 7);
 }
 
-TEST(SceneFile, FailedWriteLeavesNoFileAndSaysWhy) {
+TEST(SceneFile, FailedWriteLeavesNoFileAndSaysWhy)
+{
     ScratchDir dir;
     Scene scene;
     AddDefaultCamera(scene);

@@ -17,14 +17,16 @@ namespace {
 const Vec3 kCenter{3, -2, 5};
 
 using Spot = std::tuple<long, long, long>;
-Spot Quantize(Vec3 p) {
+Spot Quantize(Vec3 p)
+{
     return {std::lround(p.x * 1e4f), std::lround(p.y * 1e4f), std::lround(p.z * 1e4f)};
 }
 
 // Directed edges by position (seams repeat points with other texels).
-std::map<std::pair<Spot, Spot>, int> DirectedEdges(const Mesh& m) {
+std::map<std::pair<Spot, Spot>, int> DirectedEdges(const Mesh &m)
+{
     std::map<std::pair<Spot, Spot>, int> edges;
-    for (const Face& f : m.faces)
+    for (const Face &f : m.faces)
         for (int k = 0; k < 3; ++k)
             ++edges[{Quantize(m.points[f.points[k]]), Quantize(m.points[f.points[(k + 1) % 3]])}];
     return edges;
@@ -32,19 +34,21 @@ std::map<std::pair<Spot, Spot>, int> DirectedEdges(const Mesh& m) {
 
 // Edges that no face runs along in the opposite direction; -1 when some
 // edge is used twice in one direction (inconsistent winding or overlap).
-int OpenEdges(const Mesh& m) {
+int OpenEdges(const Mesh &m)
+{
     const auto edges = DirectedEdges(m);
     int open = 0;
-    for (const auto& [edge, count] : edges) {
+    for (const auto &[edge, count] : edges) {
         if (count != 1) return -1;
         if (!edges.count({edge.second, edge.first})) ++open;
     }
     return open;
 }
 
-double SignedVolume(const Mesh& m) {
+double SignedVolume(const Mesh &m)
+{
     double volume = 0;
-    for (const Face& f : m.faces) {
+    for (const Face &f : m.faces) {
         const Vec3 a = m.points[f.points[0]] - kCenter, b = m.points[f.points[1]] - kCenter,
                    c = m.points[f.points[2]] - kCenter;
         volume += Dot(a, Cross(b, c)) / 6.0;
@@ -52,9 +56,10 @@ double SignedVolume(const Mesh& m) {
     return volume;
 }
 
-float SmallestArea(const Mesh& m) {
+float SmallestArea(const Mesh &m)
+{
     float smallest = INFINITY;
-    for (const Face& f : m.faces) {
+    for (const Face &f : m.faces) {
         const Vec3 a = m.points[f.points[0]], b = m.points[f.points[1]], c = m.points[f.points[2]];
         smallest = std::min(smallest, Length(Cross(b - a, c - a)) / 2);
     }
@@ -69,7 +74,8 @@ struct Solid {
     std::function<Vec3(Vec3)> core;
 };
 
-std::vector<Solid> Solids() {
+std::vector<Solid> Solids()
+{
     const float pi = static_cast<float>(M_PI);
     auto centre = [](Vec3) { return kCenter; };
     auto ring = [](Vec3 p) {
@@ -90,8 +96,9 @@ std::vector<Solid> Solids() {
 
 }  // namespace
 
-TEST(Primitives, SolidsAreClosedConsistentlyWoundAndEnclosePositiveVolume) {
-    for (const Solid& s : Solids()) {
+TEST(Primitives, SolidsAreClosedConsistentlyWoundAndEnclosePositiveVolume)
+{
+    for (const Solid &s : Solids()) {
         SCOPED_TRACE(s.mesh.name);
         ASSERT_FALSE(s.mesh.faces.empty());
         EXPECT_EQ(OpenEdges(s.mesh), 0);
@@ -102,36 +109,37 @@ TEST(Primitives, SolidsAreClosedConsistentlyWoundAndEnclosePositiveVolume) {
             EXPECT_NEAR(volume, s.volume, s.volume * 0.02);
         }
         ASSERT_EQ(s.mesh.texels.size(), s.mesh.points.size());
-        for (const auto& t : s.mesh.texels) {
+        for (const auto &t : s.mesh.texels) {
             EXPECT_TRUE(t[0] >= 0 && t[0] <= 1 && t[1] >= 0 && t[1] <= 1) << t[0] << ", " << t[1];
         }
-        for (const Face& f : s.mesh.faces) EXPECT_EQ(f.material, "M");
+        for (const Face &f : s.mesh.faces) EXPECT_EQ(f.material, "M");
     }
 }
 
-TEST(Primitives, NormalsComputedOnLoadPointOutward) {
+TEST(Primitives, NormalsComputedOnLoadPointOutward)
+{
     ScratchDir dir;
     Scene scene;
     AddDefaultCamera(scene);
     scene.AddMaterial(Material::Plain("M", {1, 1, 1}));
     const std::vector<Solid> solids = Solids();
-    for (const Solid& s : solids) scene.AddObject(s.mesh);
+    for (const Solid &s : solids) scene.AddObject(s.mesh);
     Loaded file = SaveAndLoad(scene, dir);
     ASSERT_TRUE(file);
-    for (const Solid& s : solids) {
+    for (const Solid &s : solids) {
         if (!s.core) continue;
         SCOPED_TRACE(s.mesh.name);
-        Lib3dsMesh* m = lib3ds_file_mesh_by_name(file.get(), s.mesh.name.c_str());
+        Lib3dsMesh *m = lib3ds_file_mesh_by_name(file.get(), s.mesh.name.c_str());
         ASSERT_NE(m, nullptr);
         ASSERT_EQ(m->faces, s.mesh.faces.size());
         int inward = 0;
         for (unsigned i = 0; i < m->faces; ++i) {
             Vec3 centroid;
             for (int k = 0; k < 3; ++k) {
-                const float* p = m->pointL[m->faceL[i].points[k]].pos;
+                const float *p = m->pointL[m->faceL[i].points[k]].pos;
                 centroid = centroid + Vec3{p[0], p[1], p[2]} * (1.0f / 3);
             }
-            const float* n = m->faceL[i].normal;
+            const float *n = m->faceL[i].normal;
             EXPECT_NEAR(Length({n[0], n[1], n[2]}), 1.0f, 1e-4f);
             if (Dot({n[0], n[1], n[2]}, centroid - s.core(centroid)) <= 0) ++inward;
         }
@@ -139,16 +147,18 @@ TEST(Primitives, NormalsComputedOnLoadPointOutward) {
     }
 }
 
-TEST(Primitives, TubeIsOpenAtBothEndsAndFacesItsAxis) {
+TEST(Primitives, TubeIsOpenAtBothEndsAndFacesItsAxis)
+{
     const int segments = 24;
     const Mesh tube = Tube("Tunnel", kCenter, 4, 30, segments, 5, 3, "M");
     EXPECT_EQ(OpenEdges(tube), 2 * segments);
     EXPECT_GT(SmallestArea(tube), 0.0f);
     float maxV = 0;
-    for (const auto& t : tube.texels) maxV = std::max(maxV, t[1]);
+    for (const auto &t : tube.texels) maxV = std::max(maxV, t[1]);
     EXPECT_FLOAT_EQ(maxV, 3);
-    for (const Face& f : tube.faces) {
-        const Vec3 a = tube.points[f.points[0]], b = tube.points[f.points[1]], c = tube.points[f.points[2]];
+    for (const Face &f : tube.faces) {
+        const Vec3 a = tube.points[f.points[0]], b = tube.points[f.points[1]],
+                   c = tube.points[f.points[2]];
         const Vec3 normal = Cross(b - a, c - a);
         const Vec3 centroid = (a + b + c) * (1.0f / 3);
         const Vec3 outward{centroid.x - kCenter.x, centroid.y - kCenter.y, 0};
@@ -157,29 +167,32 @@ TEST(Primitives, TubeIsOpenAtBothEndsAndFacesItsAxis) {
     }
 }
 
-TEST(Primitives, GridFacesUpCoversItsSizeAndRepeatsTheImage) {
+TEST(Primitives, GridFacesUpCoversItsSizeAndRepeatsTheImage)
+{
     const Mesh grid = Grid("Floor", kCenter, 20, 10, 4, 2, 5, "M");
     EXPECT_EQ(grid.faces.size(), 16u);
     EXPECT_EQ(OpenEdges(grid), 2 * (4 + 2));
     float minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY, maxU = 0;
-    for (const Vec3& p : grid.points) {
+    for (const Vec3 &p : grid.points) {
         minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
         minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
         EXPECT_EQ(p.z, kCenter.z);
     }
-    for (const auto& t : grid.texels) maxU = std::max({maxU, t[0], t[1]});
+    for (const auto &t : grid.texels) maxU = std::max({maxU, t[0], t[1]});
     EXPECT_FLOAT_EQ(minX, kCenter.x - 10);
     EXPECT_FLOAT_EQ(maxX, kCenter.x + 10);
     EXPECT_FLOAT_EQ(minY, kCenter.y - 5);
     EXPECT_FLOAT_EQ(maxY, kCenter.y + 5);
     EXPECT_FLOAT_EQ(maxU, 5);
-    for (const Face& f : grid.faces) {
-        const Vec3 a = grid.points[f.points[0]], b = grid.points[f.points[1]], c = grid.points[f.points[2]];
+    for (const Face &f : grid.faces) {
+        const Vec3 a = grid.points[f.points[0]], b = grid.points[f.points[1]],
+                   c = grid.points[f.points[2]];
         EXPECT_GT(Cross(b - a, c - a).z, 0);
     }
 }
 
-TEST(Primitives, AppendShiftsIndicesAndGivesUntexturedPointsZeroTexels) {
+TEST(Primitives, AppendShiftsIndicesAndGivesUntexturedPointsZeroTexels)
+{
     Mesh plain;
     plain.name = "Plain";
     plain.points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
@@ -193,11 +206,12 @@ TEST(Primitives, AppendShiftsIndicesAndGivesUntexturedPointsZeroTexels) {
     EXPECT_EQ(merged.texels[0], (std::array<float, 2>{0, 0}));
     EXPECT_EQ(merged.texels[3], box.texels[0]);
     for (size_t i = 0; i < box.faces.size(); ++i) {
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(merged.faces[1 + i].points[k], box.faces[i].points[k] + 3);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(merged.faces[1 + i].points[k], box.faces[i].points[k] + 3);
         EXPECT_EQ(merged.faces[1 + i].material, "B");
     }
     merged.SetMaterial("C");
-    for (const Face& f : merged.faces) EXPECT_EQ(f.material, "C");
+    for (const Face &f : merged.faces) EXPECT_EQ(f.material, "C");
     merged.Transform(Translation({0, 0, 10}));
     EXPECT_FLOAT_EQ(merged.points[3].z, box.points[0].z + 10);
 }
@@ -208,9 +222,10 @@ struct Bounds {
     Vec3 low{INFINITY, INFINITY, INFINITY}, high{-INFINITY, -INFINITY, -INFINITY};
 };
 
-Bounds BoundsOf(const Mesh& m) {
+Bounds BoundsOf(const Mesh &m)
+{
     Bounds b;
-    for (const Vec3& p : m.points) {
+    for (const Vec3 &p : m.points) {
         b.low = {std::min(b.low.x, p.x), std::min(b.low.y, p.y), std::min(b.low.z, p.z)};
         b.high = {std::max(b.high.x, p.x), std::max(b.high.y, p.y), std::max(b.high.z, p.z)};
     }
@@ -219,7 +234,8 @@ Bounds BoundsOf(const Mesh& m) {
 
 }  // namespace
 
-TEST(Primitives, BlockTextStandsUprightFromItsOriginAndAdvancesPerLetter) {
+TEST(Primitives, BlockTextStandsUprightFromItsOriginAndAdvancesPerLetter)
+{
     const Vec3 origin{10, -1, 2};
     const float px = 0.5f, depth = 2;
     const Bounds h = BoundsOf(BlockText("T", "H", origin, px, depth, "M"));
@@ -230,7 +246,8 @@ TEST(Primitives, BlockTextStandsUprightFromItsOriginAndAdvancesPerLetter) {
     EXPECT_FLOAT_EQ(h.low.y, -1);
     EXPECT_FLOAT_EQ(h.high.y, -1 + depth);
 
-    EXPECT_EQ(BlockText("T", "h", origin, px, depth, "M").points, BlockText("T", "H", origin, px, depth, "M").points);
+    EXPECT_EQ(BlockText("T", "h", origin, px, depth, "M").points,
+              BlockText("T", "H", origin, px, depth, "M").points);
     const Bounds unknownBetween = BoundsOf(BlockText("T", "H~H", origin, px, depth, "M"));
     EXPECT_FLOAT_EQ(unknownBetween.high.x, 10 + (12 + 5) * px);
     EXPECT_FLOAT_EQ(BlockTextWidth("H~H", px), 17 * px);
@@ -242,8 +259,10 @@ TEST(Primitives, BlockTextStandsUprightFromItsOriginAndAdvancesPerLetter) {
     EXPECT_EQ(dash.faces.size(), 12u);
     EXPECT_EQ(OpenEdges(dash), 0);
     double volume = 0;
-    for (const Face& f : dash.faces)
-        volume += Dot(dash.points[f.points[0]], Cross(dash.points[f.points[1]], dash.points[f.points[2]])) / 6.0;
+    for (const Face &f : dash.faces)
+        volume += Dot(dash.points[f.points[0]],
+                      Cross(dash.points[f.points[1]], dash.points[f.points[2]])) /
+                  6.0;
     EXPECT_NEAR(volume, 5 * px * px * depth, 1e-5);
     const Bounds d = BoundsOf(dash);
     EXPECT_FLOAT_EQ(d.low.z, 3 * px);

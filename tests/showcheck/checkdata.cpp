@@ -11,7 +11,10 @@
 
 namespace checkdata {
 
-std::string SlotImage(int slot) { return "img" + std::to_string(slot) + ".png"; }
+std::string SlotImage(int slot)
+{
+    return "img" + std::to_string(slot) + ".png";
+}
 
 scenekit::Scene SlotScene(int slot, const std::string &image)
 {
@@ -22,7 +25,8 @@ scenekit::Scene SlotScene(int slot, const std::string &image)
     quad.Transform(Rotation({1, 0, 0}, 90));  // facing -Y, the camera
     scene.AddObject(quad, Motion::Still({0, 0, 0}));
     const int frames = showplan::Scenes[slot].durationMs / 100;
-    scene.AddAnimatedCamera("Camera01", {{0, {0, -100, 0}}, {frames, {0, -90, 0}}}, {{0, {0, 0, 0}}}, 45);
+    scene.AddAnimatedCamera("Camera01", {{0, {0, -100, 0}}, {frames, {0, -90, 0}}},
+                            {{0, {0, 0, 0}}}, 45);
     return scene;
 }
 
@@ -38,8 +42,10 @@ bool WriteMusic(const std::string &path, int rate, double seconds, std::string *
 bool WriteBase(const std::string &dir, std::string *error)
 {
     for (int slot = 0; slot < showplan::SceneCount; slot++) {
-        const std::vector<unsigned char> rgb(16 * 16 * 3, static_cast<unsigned char>(40 + 10 * slot));
-        if (!SlotScene(slot, SlotImage(slot)).Save(dir + "/" + showplan::Scenes[slot].file, error) ||
+        const std::vector<unsigned char> rgb(16 * 16 * 3,
+                                             static_cast<unsigned char>(40 + 10 * slot));
+        if (!SlotScene(slot, SlotImage(slot))
+                 .Save(dir + "/" + showplan::Scenes[slot].file, error) ||
             !WritePng(dir + "/" + SlotImage(slot), 16, 16, rgb, error))
             return false;
     }
@@ -47,4 +53,4 @@ bool WriteBase(const std::string &dir, std::string *error)
                       showplan::ShowLengthMs / 1000.0 + 1, error);
 }
 
-} // namespace checkdata
+}  // namespace checkdata

@@ -20,6 +20,6 @@ bool WriteMusic(const std::string &path, int rate, double seconds, std::string *
 // format a little longer than the show.
 bool WriteBase(const std::string &dir, std::string *error);
 
-} // namespace checkdata
+}  // namespace checkdata
 
 #endif

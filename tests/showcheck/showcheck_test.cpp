@@ -39,13 +39,11 @@ Result RunChecker(const std::string &args, const std::string &environment = "")
 {
     Result result;
     FILE *out = popen((environment + " " SHOWCHECK " " + args + " 2>/dev/null").c_str(), "r");
-    if (!out)
-        return result;
+    if (!out) return result;
     char line[4096];
     while (fgets(line, sizeof line, out)) {
         std::string text = line;
-        if (!text.empty() && text.back() == '\n')
-            text.pop_back();
+        if (!text.empty() && text.back() == '\n') text.pop_back();
         result.lines.push_back(text);
     }
     const int status = pclose(out);
@@ -56,8 +54,7 @@ Result RunChecker(const std::string &args, const std::string &environment = "")
 std::string Printed(const Result &result)
 {
     std::string all;
-    for (const std::string &line : result.lines)
-        all += "\n  " + line;
+    for (const std::string &line : result.lines) all += "\n  " + line;
     return all;
 }
 
@@ -72,13 +69,15 @@ std::string Printed(const Result &result)
         const Finding &f = findings[i];
         const std::string head = "data/" + f.file + ": " + f.kind + ": ";
         const std::string &line = result.lines[i];
-        if (line.compare(0, head.size(), head) != 0 || line.find(f.text, head.size()) == std::string::npos)
-            return ::testing::AssertionFailure() << "line " << i + 1 << " should be \"" << head
-                                                 << "...\" with \"" << f.text << "\", saw:" << Printed(result);
+        if (line.compare(0, head.size(), head) != 0 ||
+            line.find(f.text, head.size()) == std::string::npos)
+            return ::testing::AssertionFailure()
+                   << "line " << i + 1 << " should be \"" << head << "...\" with \"" << f.text
+                   << "\", saw:" << Printed(result);
     }
     if (result.lines.back() != "showcheck: data: " + summary)
-        return ::testing::AssertionFailure() << "summary should be \"" << summary << "\", saw:"
-                                             << Printed(result);
+        return ::testing::AssertionFailure()
+               << "summary should be \"" << summary << "\", saw:" << Printed(result);
     return ::testing::AssertionSuccess();
 }
 
@@ -109,7 +108,8 @@ protected:
         return checkdata::SlotScene(slot, checkdata::SlotImage(slot));
     }
     // Writes the scene of a plan slot, as broken as the options let it be.
-    void Save(int slot, const scenekit::Scene &scene, bool playable = false, bool nameEveryFace = true) const
+    void Save(int slot, const scenekit::Scene &scene, bool playable = false,
+              bool nameEveryFace = true) const
     {
         scenekit::SaveOptions options;
         options.checkPlayable = playable;
@@ -120,8 +120,7 @@ protected:
     static scenekit::Node &NodeOf(scenekit::Scene &scene, NodeType type)
     {
         for (size_t i = 0;; i++)
-            if (scene.nodes()[i].type == type)
-                return scene.node(int(i));
+            if (scene.nodes()[i].type == type) return scene.node(int(i));
     }
 
     showtest::ScopedWorkDir work_;
@@ -169,10 +168,12 @@ TEST_F(ShowCheck, EverySceneFileTheShowCannotLoadIsReportedAtOnce)
     EXPECT_EQ(1, result.status);
     EXPECT_TRUE(Reports(result,
                         {{"c.3ds", "error", "refused by the show's check of its chunks: "},
-                         {"gl.3ds", "error", "not a file (the show stops at start-up: Load3ds error : Can't "
-                                             "load 3ds file data/gl.3ds)"},
-                         {"tor.3ds", "error", "missing (the show stops at start-up: Load3ds error : Can't "
-                                              "load 3ds file data/tor.3ds)"},
+                         {"gl.3ds", "error",
+                          "not a file (the show stops at start-up: Load3ds error : Can't "
+                          "load 3ds file data/gl.3ds)"},
+                         {"tor.3ds", "error",
+                          "missing (the show stops at start-up: Load3ds error : Can't "
+                          "load 3ds file data/tor.3ds)"},
                          {"bloc.3ds", "error", "refused by the show's check of its chunks: "}},
                         "4 errors, no warnings: the show cannot play it"));
 }
@@ -212,10 +213,12 @@ TEST_F(ShowCheck, TheCameraTheShowLooksThrough)
     EXPECT_TRUE(Reports(
         result,
         {{"_i2.3ds", "error", "no camera (the show stops at start-up: Load3ds error : no camera)"},
-         {"c.3ds", "error", "no camera node named \"Camera01\", the first camera by name (the show stops at "
-                            "the scene's first picture: load3ds : No camera)"},
-         {"gl.3ds", "error", "no target node named \"Camera01\" (the show stops at the scene's first "
-                             "picture: load3ds : No target)"},
+         {"c.3ds", "error",
+          "no camera node named \"Camera01\", the first camera by name (the show stops at "
+          "the scene's first picture: load3ds : No camera)"},
+         {"gl.3ds", "error",
+          "no target node named \"Camera01\" (the show stops at the scene's first "
+          "picture: load3ds : No target)"},
          {"tor.3ds", "error", "the camera's field of view is 0 degrees at 2.00 s"},
          {"bloc.3ds", "error", "the camera node and the target node meet at 4.00 s"},
          {"puz.3ds", "error", "no camera node named \"Alpha\", the first camera by name"}},
@@ -250,11 +253,14 @@ TEST_F(ShowCheck, WhatIsDrawnAndHowLongItMoves)
     EXPECT_EQ(0, result.status);
     EXPECT_TRUE(Reports(
         result,
-        {{"c2.3ds", "warning", "object node \"Ghost\" has no mesh of its name: nothing is drawn for it"},
-         {"capsul.3ds", "warning", "mesh \"Quad\": 1 of 2 faces have no material: the show draws them opaque "
-                                   "with its first image"},
-         {"tub2.3ds", "warning", "mesh \"Quad\": 2 of 2 faces have no material (the file has no material "
-                                 "\"Nope\")"},
+        {{"c2.3ds", "warning",
+          "object node \"Ghost\" has no mesh of its name: nothing is drawn for it"},
+         {"capsul.3ds", "warning",
+          "mesh \"Quad\": 1 of 2 faces have no material: the show draws them opaque "
+          "with its first image"},
+         {"tub2.3ds", "warning",
+          "mesh \"Quad\": 2 of 2 faces have no material (the file has no material "
+          "\"Nope\")"},
          {"tub.3ds", "warning",
           "its animation ends at 6.00 s: it stands still for the rest of its slot of 8.00 s"},
          {"_i.3ds", "warning", "nothing in it moves: it stands still for its slot of 8.00 s"}},
@@ -272,11 +278,14 @@ TEST_F(ShowCheck, EachImageAsTheTextureStoreLoadsIt)
     renameImage(1, "Img1.PNG");
     fs::rename(Path("img1.png"), Path("Img1.PNG"));
     Write("img2.png", "not an image");
-    ASSERT_TRUE(showtest::WriteRgbaPng(Path("img3.png"), 4, 4, std::vector<unsigned char>(64, 200)));
-    ASSERT_TRUE(showtest::WriteGreyPng(Path("img4.png"), 4, 4, std::vector<unsigned char>(16, 100)));
+    ASSERT_TRUE(
+        showtest::WriteRgbaPng(Path("img3.png"), 4, 4, std::vector<unsigned char>(64, 200)));
+    ASSERT_TRUE(
+        showtest::WriteGreyPng(Path("img4.png"), 4, 4, std::vector<unsigned char>(16, 100)));
     renameImage(5, "img5.bmp");
     ASSERT_TRUE(showtest::WriteBmp(Path("img5.bmp"), 4, 4, std::vector<unsigned char>(48, 50)));
-    ASSERT_TRUE(showtest::WriteRgbPng(Path("img6.png"), 12, 16, std::vector<unsigned char>(12 * 16 * 3, 9)));
+    ASSERT_TRUE(showtest::WriteRgbPng(Path("img6.png"), 12, 16,
+                                      std::vector<unsigned char>(12 * 16 * 3, 9)));
     // One image under two casings: one file, loaded once.
     renameImage(7, "Shared.png");
     renameImage(8, "shared.PNG");
@@ -287,16 +296,20 @@ TEST_F(ShowCheck, EachImageAsTheTextureStoreLoadsIt)
     EXPECT_TRUE(Reports(
         result,
         {{"img0.png", "error",
-          "missing; named \"img0.png\" by material \"Flat\" of _i2.3ds (the show stops at start-up: "
+          "missing; named \"img0.png\" by material \"Flat\" of _i2.3ds (the show stops at "
+          "start-up: "
           "Error : Can't load texture data/img0.png)"},
          {"img1.png", "error",
-          "missing; named \"Img1.PNG\" by material \"Flat\" of c.3ds; there is Img1.PNG, but the show "
+          "missing; named \"Img1.PNG\" by material \"Flat\" of c.3ds; there is Img1.PNG, but the "
+          "show "
           "opens the lower-cased name"},
          {"img2.png", "error", "SDL_image cannot decode it: "},
-         {"img3.png", "warning", "it decodes to 32-bit pixels with alpha (dropped); the show converts them "
-                                 "to 24-bit red, green, blue"},
+         {"img3.png", "warning",
+          "it decodes to 32-bit pixels with alpha (dropped); the show converts them "
+          "to 24-bit red, green, blue"},
          {"img4.png", "warning", "it decodes to 8-bit colour-indexed pixels"},
-         {"img5.bmp", "warning", "it decodes to 24-bit pixels in another byte order than red, green, blue"},
+         {"img5.bmp", "warning",
+          "it decodes to 24-bit pixels in another byte order than red, green, blue"},
          {"img6.png", "warning", "12x16: sides that are not powers of two are scaled by GLU"}},
         "3 errors, 4 warnings: the show cannot play it"));
 }
@@ -320,12 +333,14 @@ TEST_F(ShowCheck, TheTextureStoresSlotsRunOut)
 
     const Result result = RunChecker("");
     EXPECT_EQ(1, result.status);
-    EXPECT_TRUE(Reports(result,
-                        {{"img14.png", "error", "named after the texture store's 256 slots are full: the first "
-                                                "image is shown instead; named \"img14.png\" by material "
-                                                "\"Flat\" of end.3ds"},
-                         {"t000.png", "error", "named after the texture store's 256 slots are full"}},
-                        "2 errors, no warnings: the show cannot play it"));
+    EXPECT_TRUE(
+        Reports(result,
+                {{"img14.png", "error",
+                  "named after the texture store's 256 slots are full: the first "
+                  "image is shown instead; named \"img14.png\" by material "
+                  "\"Flat\" of end.3ds"},
+                 {"t000.png", "error", "named after the texture store's 256 slots are full"}},
+                "2 errors, no warnings: the show cannot play it"));
 }
 
 TEST_F(ShowCheck, TheMusic)
@@ -333,9 +348,10 @@ TEST_F(ShowCheck, TheMusic)
     const std::string music = showplan::MusicFile;
     // The decoder may keep the encoder's padding: a little over 4 s.
     const Finding shortMusic{music, "warning", "it lasts 4."};
-    const Finding resampled{music, "warning",
-                            "44100 Hz stereo: classic SDL 1.2 resamples it to 22050 Hz stereo as it plays, "
-                            "dropping or repeating samples, which aliases (sdl12-compat refuses it)"};
+    const Finding resampled{
+        music, "warning",
+        "44100 Hz stereo: classic SDL 1.2 resamples it to 22050 Hz stereo as it plays, "
+        "dropping or repeating samples, which aliases (sdl12-compat refuses it)"};
     const Finding refused{music, "error", "44100 Hz stereo: the show on sdl12-compat "};
     const bool compat = LinkedToSdl12Compat();
     struct Case {
@@ -346,15 +362,24 @@ TEST_F(ShowCheck, TheMusic)
         std::string summary;
     };
     const std::vector<Case> cases = {
-        {"none", "", 0,
-         {{music, "error", "missing (the show stops at start-up: Couldn't load music : data/2minute.mp3)"}},
+        {"none",
+         "",
+         0,
+         {{music, "error",
+           "missing (the show stops at start-up: Couldn't load music : data/2minute.mp3)"}},
          "1 error, no warnings: the show cannot play it"},
-        {"not music", "plain text, not music at all", 0,
-         {{music, "error", "it holds no MPEG audio: the show plays no music (on sdl12-compat it stops at "
-                           "start-up: Couldn't load music)"}},
+        {"not music",
+         "plain text, not music at all",
+         0,
+         {{music, "error",
+           "it holds no MPEG audio: the show plays no music (on sdl12-compat it stops at "
+           "start-up: Couldn't load music)"}},
          "1 error, no warnings: the show cannot play it"},
         {"short", "", 22050, {shortMusic}, "no errors, 1 warning: the show can play it"},
-        {"44.1 kHz", "", 44100, {compat ? refused : resampled, shortMusic},
+        {"44.1 kHz",
+         "",
+         44100,
+         {compat ? refused : resampled, shortMusic},
          compat ? "1 error, 1 warning: the show cannot play it"
                 : "no errors, 2 warnings: the show can play it"},
     };
@@ -373,11 +398,11 @@ TEST_F(ShowCheck, TheMusic)
 
     // Where sdl12-compat is installed beside classic SDL 1.2, the checker
     // run on it refuses the last case's music.
-    if (std::string(SHOWCHECK_COMPAT_SDL_DIR).empty())
-        return;
+    if (std::string(SHOWCHECK_COMPAT_SDL_DIR).empty()) return;
     const Result onCompat = RunChecker("", "LD_LIBRARY_PATH=" SHOWCHECK_COMPAT_SDL_DIR);
     EXPECT_EQ(1, onCompat.status);
-    EXPECT_TRUE(Reports(onCompat, {refused, shortMusic}, "1 error, 1 warning: the show cannot play it"));
+    EXPECT_TRUE(
+        Reports(onCompat, {refused, shortMusic}, "1 error, 1 warning: the show cannot play it"));
 }
 
-} // namespace
+}  // namespace

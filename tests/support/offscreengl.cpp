@@ -37,4 +37,4 @@ Rgb Image::Mean(int x, int y, int w, int h) const
     return {int((sum[0] + n / 2) / n), int((sum[1] + n / 2) / n), int((sum[2] + n / 2) / n)};
 }
 
-} // namespace showtest
+}  // namespace showtest

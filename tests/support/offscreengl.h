@@ -14,8 +14,14 @@ using OffscreenGl = headless::OffscreenGl;
 struct Rgb {
     int r = 0, g = 0, b = 0;
 };
-inline bool operator==(Rgb a, Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
-inline bool operator!=(Rgb a, Rgb b) { return !(a == b); }
+inline bool operator==(Rgb a, Rgb b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
+inline bool operator!=(Rgb a, Rgb b)
+{
+    return !(a == b);
+}
 std::ostream &operator<<(std::ostream &out, Rgb c);
 // Largest difference of the three channels.
 int ColourDistance(Rgb a, Rgb b);
@@ -30,6 +36,6 @@ struct Image : headless::Image {
     Rgb Mean(int x, int y, int w, int h) const;
 };
 
-} // namespace showtest
+}  // namespace showtest
 
 #endif

@@ -12,9 +12,12 @@ namespace showtest {
 
 namespace {
 
-std::string CapturePath() { return TestRoot() + "/stdout.capture"; }
+std::string CapturePath()
+{
+    return TestRoot() + "/stdout.capture";
+}
 
-} // namespace
+}  // namespace
 
 void PrepareCapture()
 {
@@ -34,11 +37,10 @@ void RedirectStdoutToCapture()
 std::string ReadCapture()
 {
     std::ifstream in(CapturePath(), std::ios::binary);
-    if (!in)
-        return "<no output captured>";
+    if (!in) return "<no output captured>";
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-} // namespace showtest
+}  // namespace showtest

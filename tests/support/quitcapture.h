@@ -20,27 +20,34 @@ void RedirectStdoutToCapture();
 // Parent side: everything the child wrote on standard output.
 std::string ReadCapture();
 
-} // namespace showtest
+}  // namespace showtest
 
 // Runs statement in a child process and expects it to exit with status and
 // to have written exactly expectedStdout (every byte, empty lines included).
-#define EXPECT_QUITS(statement, status, expectedStdout)                                       \
-    do {                                                                                      \
-        ::showtest::PrepareCapture();                                                         \
-        EXPECT_EXIT(                                                                          \
-            {                                                                                 \
-                ::showtest::RedirectStdoutToCapture();                                        \
-                statement;                                                                    \
-            },                                                                                \
-            ::testing::ExitedWithCode(status), "");                                           \
-        if (!::testing::internal::InDeathTestChild()) {                                       \
-            EXPECT_EQ(std::string(expectedStdout), ::showtest::ReadCapture())                 \
-                << "standard output of: " #statement;                                         \
-        }                                                                                     \
+#define EXPECT_QUITS(statement, status, expectedStdout)                                            \
+    do {                                                                                           \
+        ::showtest::PrepareCapture();                                                              \
+        EXPECT_EXIT(                                                                               \
+            {                                                                                      \
+                ::showtest::RedirectStdoutToCapture();                                             \
+                statement;                                                                         \
+            },                                                                                     \
+            ::testing::ExitedWithCode(status), "");                                                \
+        if (!::testing::internal::InDeathTestChild()) {                                            \
+            EXPECT_EQ(std::string(expectedStdout), ::showtest::ReadCapture())                      \
+                << "standard output of: " #statement;                                              \
+        }                                                                                          \
     } while (0)
 
 // Runs statement in a child process and expects it to return without ending
 // the process or printing on standard output (Quit prints a newline at least).
-#define EXPECT_RETURNS(statement) EXPECT_QUITS({ statement; fflush(stdout); _exit(0); }, 0, "")
+#define EXPECT_RETURNS(statement)                                                                  \
+    EXPECT_QUITS(                                                                                  \
+        {                                                                                          \
+            statement;                                                                             \
+            fflush(stdout);                                                                        \
+            _exit(0);                                                                              \
+        },                                                                                         \
+        0, "")
 
 #endif

@@ -22,4 +22,4 @@ void ShowCoreTest::TearDown()
     gl_.reset();
 }
 
-} // namespace showtest
+}  // namespace showtest

@@ -26,6 +26,6 @@ protected:
     std::unique_ptr<OffscreenGl> gl_;
 };
 
-} // namespace showtest
+}  // namespace showtest
 
 #endif

@@ -52,6 +52,6 @@ struct ReferenceDirs {
 // Decodes an image file with SDL_image into 8-bit RGB; false when it does not decode.
 bool LoadImage(const std::string &path, Image *image);
 
-} // namespace showtest
+}  // namespace showtest
 
 #endif

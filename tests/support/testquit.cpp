@@ -26,4 +26,4 @@ void TestQuit(int status, const char *message)
 
 const bool installed = (headless::SetQuitHandler(TestQuit), true);
 
-} // namespace
+}  // namespace

@@ -42,14 +42,13 @@ struct Root {
     }
     ~Root()
     {
-        if (!owned)
-            return;
+        if (!owned) return;
         std::error_code ignored;
         std::filesystem::remove_all(path, ignored);
     }
 };
 
-} // namespace
+}  // namespace
 
 const std::string &TestRoot()
 {
@@ -70,13 +69,15 @@ ScopedWorkDir::ScopedWorkDir()
 
 ScopedWorkDir::~ScopedWorkDir()
 {
-    if (chdir(previous_.c_str()) != 0)
-        perror(previous_.c_str());
+    if (chdir(previous_.c_str()) != 0) perror(previous_.c_str());
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string ScopedWorkDir::DataPath(const std::string &name) const { return path_ + "/data/" + name; }
+std::string ScopedWorkDir::DataPath(const std::string &name) const
+{
+    return path_ + "/data/" + name;
+}
 
 bool ScopedWorkDir::WriteDataFile(const std::string &name, const std::string &bytes) const
 {
@@ -91,4 +92,4 @@ bool ScopedWorkDir::RemoveDataFile(const std::string &name) const
     return std::filesystem::remove(DataPath(name), ignored);
 }
 
-} // namespace showtest
+}  // namespace showtest

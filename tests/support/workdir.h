@@ -35,6 +35,6 @@ private:
     std::string previous_;
 };
 
-} // namespace showtest
+}  // namespace showtest
 
 #endif

@@ -51,8 +51,7 @@ void OnSignal(int signal)
 // writing into it when the core ends the process mid-capture.
 void StopWriter()
 {
-    if (activePipeline)
-        activePipeline->Abort();
+    if (activePipeline) activePipeline->Abort();
 }
 
 // Show time of frame n, as the show's tick count would read it.
@@ -77,7 +76,8 @@ void LoadMusic(MusicTrack *music)
     const size_t longest = size_t(showplan::ShowLengthMs / 1000 + 1) * AudioRate;
     if (!DecodeMusic(path, AudioRate, longest, music, &reason)) {
         char message[512];
-        snprintf(message, sizeof message, "Couldn't load music : %s %s\n", path.c_str(), reason.c_str());
+        snprintf(message, sizeof message, "Couldn't load music : %s %s\n", path.c_str(),
+                 reason.c_str());
         Quit(1, message);
     }
     FadeIn(music, showplan::MusicFadeInMs);
@@ -111,8 +111,7 @@ void CatchSignals()
 {
     struct sigaction action = {};
     action.sa_handler = OnSignal;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 // Draws frames 0 to frames - 1 into sink, the writer encoding one frame while
@@ -126,8 +125,7 @@ int CaptureFrames(int frames, const CaptureOptions &options, FrameSink *sink)
     Progress progress(frames, stderr, isatty(STDERR_FILENO));
     for (int n = 0; n < frames && !interruption; n++) {
         unsigned char *buffer = pipeline.Acquire();
-        if (!buffer)
-            break;
+        if (!buffer) break;
         if (!showplayer::Draw(FrameShowMs(n, options.fps)))
             return Fail("the show ended before frame " + std::to_string(n));
         showplayer::Read(buffer);
@@ -141,59 +139,50 @@ int CaptureFrames(int frames, const CaptureOptions &options, FrameSink *sink)
         fprintf(stderr, "%scapture: interrupted\n", isatty(STDERR_FILENO) ? "\n" : "");
         return 128 + interruption;
     }
-    if (!written)
-        return Fail("writing: " + error);
+    if (!written) return Fail("writing: " + error);
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
     CaptureOptions options;
     std::string message;
     switch (ParseOptions(argc, argv, &options, &message)) {
-    case ParseOutcome::Help:
-        fputs(UsageText(), stdout);
-        return 0;
-    case ParseOutcome::Bad:
-        fprintf(stderr, "capture: %s\n", message.c_str());
-        return 2;
-    case ParseOutcome::Run:
-        break;
+    case ParseOutcome::Help: fputs(UsageText(), stdout); return 0;
+    case ParseOutcome::Bad: fprintf(stderr, "capture: %s\n", message.c_str()); return 2;
+    case ParseOutcome::Run: break;
     }
     // The encoders' statistics would bury the progress report.
     av_log_set_level(AV_LOG_ERROR);
     const bool video = options.framesDir.empty();
     const std::string target = video ? options.output : options.framesDir;
     CatchSignals();
-    if (!outputfile::Begin(target, !video, &message))
-        return Fail(message);
+    if (!outputfile::Begin(target, !video, &message)) return Fail(message);
 
     // In the show's order: the music, then the picture and its scenes.
     MusicTrack music;
-    if (video)
-        LoadMusic(&music);
+    if (video) LoadMusic(&music);
     if (!showplayer::Open(options.width, options.height))
         return Fail("no offscreen GL context of " + std::to_string(options.width) + "x" +
                     std::to_string(options.height));
     const int frames = FrameCount(options.fps, showplayer::LastShowMs(), options.limitMs);
-    if (video)
-        Fit(&music, size_t((long long)frames * AudioRate / options.fps));
+    if (video) Fit(&music, size_t((long long)frames * AudioRate / options.fps));
 
-    const VideoSettings settings{options.width, options.height, options.fps, options.crf, options.preset};
-    std::unique_ptr<FrameSink> sink = video ? OpenMp4(outputfile::TemporaryPath(), settings, music, &message)
-                                            : OpenPngFrames(outputfile::TemporaryPath(), settings);
-    if (!sink)
-        return Fail("writing " + target + ": " + message);
+    const VideoSettings settings{options.width, options.height, options.fps, options.crf,
+                                 options.preset};
+    std::unique_ptr<FrameSink> sink =
+        video ? OpenMp4(outputfile::TemporaryPath(), settings, music, &message)
+              : OpenPngFrames(outputfile::TemporaryPath(), settings);
+    if (!sink) return Fail("writing " + target + ": " + message);
     const auto start = std::chrono::steady_clock::now();
     const int status = CaptureFrames(frames, options, sink.get());
     showplayer::Close();
-    if (status != 0)
-        return status;  // the output goes at exit
-    if (!outputfile::Commit(&message))
-        return Fail(message);
-    Progress::Summary(stderr, target, frames, double(frames) / options.fps, OutputBytes(target),
-                      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    if (status != 0) return status;  // the output goes at exit
+    if (!outputfile::Commit(&message)) return Fail(message);
+    Progress::Summary(
+        stderr, target, frames, double(frames) / options.fps, OutputBytes(target),
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     return 0;
 }

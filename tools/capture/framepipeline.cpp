@@ -3,8 +3,7 @@
 FramePipeline::FramePipeline(FrameSink *sink, size_t frameBytes, int buffers)
     : sink_(sink), storage_(size_t(buffers), std::vector<unsigned char>(frameBytes))
 {
-    for (std::vector<unsigned char> &buffer : storage_)
-        free_.push_back(buffer.data());
+    for (std::vector<unsigned char> &buffer : storage_) free_.push_back(buffer.data());
     writer_ = std::thread(&FramePipeline::Run, this);
 }
 
@@ -17,8 +16,7 @@ unsigned char *FramePipeline::Acquire()
 {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return failed_ || aborting_ || !free_.empty(); });
-    if (failed_ || aborting_)
-        return nullptr;
+    if (failed_ || aborting_) return nullptr;
     unsigned char *frame = free_.front();
     free_.pop_front();
     return frame;
@@ -34,8 +32,7 @@ void FramePipeline::Submit(unsigned char *frame)
 bool FramePipeline::Close(std::string *error)
 {
     Stop(false);
-    if (failed_)
-        *error = error_;
+    if (failed_) *error = error_;
     return !failed_;
 }
 
@@ -52,8 +49,7 @@ void FramePipeline::Stop(bool dropQueued)
         aborting_ = aborting_ || dropQueued;
         changed_.notify_all();
     }
-    if (writer_.joinable())
-        writer_.join();
+    if (writer_.joinable()) writer_.join();
 }
 
 void FramePipeline::Run()
@@ -63,8 +59,7 @@ void FramePipeline::Run()
         {
             std::unique_lock<std::mutex> lock(mutex_);
             changed_.wait(lock, [this] { return aborting_ || closing_ || !queued_.empty(); });
-            if (aborting_ || queued_.empty())
-                return;
+            if (aborting_ || queued_.empty()) return;
             frame = queued_.front();
             queued_.pop_front();
         }

@@ -49,18 +49,15 @@ public:
         // "file:" keeps a name with a colon from being read as a protocol.
         const std::string url = "file:" + path;
         int status = avformat_alloc_output_context2(&format_, nullptr, "mp4", url.c_str());
-        if (status < 0)
-            return Fail("mp4 muxer", status, error);
-        if (!OpenVideo(error) || (!audio_.left.empty() && !OpenAudio(error)))
-            return false;
+        if (status < 0) return Fail("mp4 muxer", status, error);
+        if (!OpenVideo(error) || (!audio_.left.empty() && !OpenAudio(error))) return false;
         if ((status = avio_open(&format_->pb, url.c_str(), AVIO_FLAG_WRITE)) < 0)
             return Fail(path.c_str(), status, error);
         AVDictionary *options = nullptr;
         av_dict_set(&options, "movflags", "+faststart", 0);
         status = avformat_write_header(format_, &options);
         av_dict_free(&options);
-        if (status < 0)
-            return Fail("writing the header", status, error);
+        if (status < 0) return Fail("writing the header", status, error);
         packet_ = av_packet_alloc();
         return true;
     }
@@ -68,28 +65,26 @@ public:
     bool Write(const unsigned char *rgba, std::string *error) override
     {
         int status = av_frame_make_writable(picture_);
-        if (status < 0)
-            return Fail("video frame", status, error);
+        if (status < 0) return Fail("video frame", status, error);
         // A negative stride turns GL's bottom-up rows the right way up.
         const int stride = 4 * video_.width;
         const uint8_t *rows[1] = {rgba + size_t(video_.height - 1) * stride};
         const int strides[1] = {-stride};
         sws_scale(scaler_, rows, strides, 0, video_.height, picture_->data, picture_->linesize);
         picture_->pts = framesWritten_++;
-        if (!Encode(videoCodec_, videoStream_, picture_, error))
-            return false;
-        return WriteAudioUntil(std::min(audio_.size(), size_t(framesWritten_ * audio_.rate / video_.fps)), error);
+        if (!Encode(videoCodec_, videoStream_, picture_, error)) return false;
+        return WriteAudioUntil(
+            std::min(audio_.size(), size_t(framesWritten_ * audio_.rate / video_.fps)), error);
     }
 
     bool Finish(std::string *error) override
     {
-        if (!Encode(videoCodec_, videoStream_, nullptr, error) || !WriteAudioUntil(audio_.size(), error))
+        if (!Encode(videoCodec_, videoStream_, nullptr, error) ||
+            !WriteAudioUntil(audio_.size(), error))
             return false;
-        if (audioCodec_ && !Encode(audioCodec_, audioStream_, nullptr, error))
-            return false;
+        if (audioCodec_ && !Encode(audioCodec_, audioStream_, nullptr, error)) return false;
         int status = av_write_trailer(format_);
-        if (status < 0)
-            return Fail("writing the index", status, error);
+        if (status < 0) return Fail("writing the index", status, error);
         if ((status = avio_closep(&format_->pb)) < 0)
             return Fail("closing the file", status, error);
         return true;
@@ -139,13 +134,12 @@ private:
         av_dict_set_int(&options, "crf", video_.crf, 0);
         int status = avcodec_open2(videoCodec_, codec, &options);
         av_dict_free(&options);
-        if (status < 0)
-            return Fail("H.264 encoder", status, error);
-        if (!(videoStream_ = AddStream(videoCodec_, error)))
-            return false;
+        if (status < 0) return Fail("H.264 encoder", status, error);
+        if (!(videoStream_ = AddStream(videoCodec_, error))) return false;
 
-        scaler_ = sws_getContext(video_.width, video_.height, AV_PIX_FMT_RGBA, video_.width, video_.height,
-                                 AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        scaler_ = sws_getContext(video_.width, video_.height, AV_PIX_FMT_RGBA, video_.width,
+                                 video_.height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr,
+                                 nullptr);
         if (!scaler_) {
             *error = "no RGBA to YUV converter";
             return false;
@@ -177,10 +171,8 @@ private:
         if (format_->oformat->flags & AVFMT_GLOBALHEADER)
             audioCodec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         int status = avcodec_open2(audioCodec_, codec, nullptr);
-        if (status < 0)
-            return Fail("AAC encoder", status, error);
-        if (!(audioStream_ = AddStream(audioCodec_, error)))
-            return false;
+        if (status < 0) return Fail("AAC encoder", status, error);
+        if (!(audioStream_ = AddStream(audioCodec_, error))) return false;
         sound_ = av_frame_alloc();
         sound_->format = AV_SAMPLE_FMT_FLTP;
         sound_->sample_rate = audio_.rate;
@@ -195,14 +187,12 @@ private:
     // shorter last frame only when the track ends there.
     bool WriteAudioUntil(size_t end, std::string *error)
     {
-        if (!audioCodec_)
-            return true;
+        if (!audioCodec_) return true;
         const size_t frameSize = size_t(audioCodec_->frame_size);
         while (audioSent_ < end && (audioSent_ + frameSize <= end || end == audio_.size())) {
             const size_t count = std::min(frameSize, end - audioSent_);
             int status = av_frame_make_writable(sound_);
-            if (status < 0)
-                return Fail("audio frame", status, error);
+            if (status < 0) return Fail("audio frame", status, error);
             float *left = (float *)sound_->data[0], *right = (float *)sound_->data[1];
             std::fill(left, left + frameSize, 0.0f);
             std::fill(right, right + frameSize, 0.0f);
@@ -214,8 +204,7 @@ private:
                 sound_->nb_samples = int(count);
             sound_->pts = int64_t(audioSent_);
             audioSent_ += count;
-            if (!Encode(audioCodec_, audioStream_, sound_, error))
-                return false;
+            if (!Encode(audioCodec_, audioStream_, sound_, error)) return false;
         }
         return true;
     }
@@ -224,18 +213,16 @@ private:
     bool Encode(AVCodecContext *codec, AVStream *stream, AVFrame *frame, std::string *error)
     {
         int status = avcodec_send_frame(codec, frame);
-        if (status < 0)
-            return Fail("encoding", status, error);
+        if (status < 0) return Fail("encoding", status, error);
         while ((status = avcodec_receive_packet(codec, packet_)) >= 0) {
-            if (packet_->duration == 0 && codec == videoCodec_)
-                packet_->duration = 1;
+            if (packet_->duration == 0 && codec == videoCodec_) packet_->duration = 1;
             av_packet_rescale_ts(packet_, codec->time_base, stream->time_base);
             packet_->stream_index = stream->index;
             status = av_interleaved_write_frame(format_, packet_);
-            if (status < 0)
-                return Fail("writing", status, error);
+            if (status < 0) return Fail("writing", status, error);
         }
-        return status == AVERROR(EAGAIN) || status == AVERROR_EOF || Fail("encoding", status, error);
+        return status == AVERROR(EAGAIN) || status == AVERROR_EOF ||
+               Fail("encoding", status, error);
     }
 
     VideoSettings video_;
@@ -261,8 +248,7 @@ public:
         for (size_t y = 0; y < height; y++) {
             const unsigned char *row = rgba + (height - 1 - y) * width * 4;
             unsigned char *out = &rgb_[y * width * 3];
-            for (size_t x = 0; x < width; x++)
-                std::copy_n(row + 4 * x, 3, out + 3 * x);
+            for (size_t x = 0; x < width; x++) std::copy_n(row + 4 * x, 3, out + 3 * x);
         }
         char name[32];
         snprintf(name, sizeof name, "/%06d.png", frame_++);
@@ -278,14 +264,13 @@ private:
     int frame_ = 0;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<FrameSink> OpenMp4(const std::string &path, const VideoSettings &video,
                                    const MusicTrack &audio, std::string *error)
 {
     std::unique_ptr<Mp4Sink> sink(new Mp4Sink(video, audio));
-    if (!sink->Open(path, error))
-        return nullptr;
+    if (!sink->Open(path, error)) return nullptr;
     return sink;
 }
 

@@ -12,7 +12,7 @@ struct VideoSettings {
     int height = 0;
     int fps = 0;
     int crf = 0;
-    std::string preset;     // x264's
+    std::string preset;  // x264's
 };
 
 // Takes the frames in order, one call each, then Finish once. A sink that

@@ -8,7 +8,7 @@
 
 struct MusicTrack {
     int rate = 0;
-    std::vector<float> left, right;     // equal lengths; silence beyond them
+    std::vector<float> left, right;  // equal lengths; silence beyond them
 
     size_t size() const { return left.size(); }
 };
@@ -23,7 +23,8 @@ const int MixerBufferFrames = 4096;
 // MixerLeadFrames); decoding stops once the track holds at least maxFrames.
 // Answers false with FFmpeg's or the system's reason in *error when the file
 // cannot be opened or holds no decodable audio.
-bool DecodeMusic(const std::string &path, int rate, size_t maxFrames, MusicTrack *track, std::string *error);
+bool DecodeMusic(const std::string &path, int rate, size_t maxFrames, MusicTrack *track,
+                 std::string *error);
 
 // Frames (at the file's own rate) of silence the mixer's MP3 decoder plays
 // before the first sample FFmpeg gives when told not to trim: the LAME or

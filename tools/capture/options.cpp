@@ -9,20 +9,19 @@
 
 namespace {
 
-const int MaxSide = 4096;   // the offscreen context's limit
+const int MaxSide = 4096;  // the offscreen context's limit
 const int MaxFps = 240;
 const int MaxCrf = 51;
 const double MaxSeconds = 3600;
-const char *const Presets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
-                               "medium", "slow", "slower", "veryslow"};
+const char *const Presets[] = {"ultrafast", "superfast", "veryfast", "faster",  "fast",
+                               "medium",    "slow",      "slower",   "veryslow"};
 
 bool ParseInt(const char *text, int low, int high, int *value)
 {
     errno = 0;
     char *end = nullptr;
     const long parsed = strtol(text, &end, 10);
-    if (errno || end == text || *end || parsed < low || parsed > high)
-        return false;
+    if (errno || end == text || *end || parsed < low || parsed > high) return false;
     *value = int(parsed);
     return true;
 }
@@ -30,8 +29,7 @@ bool ParseInt(const char *text, int low, int high, int *value)
 bool ParseSize(const std::string &text, int *width, int *height)
 {
     const size_t x = text.find('x');
-    if (x == std::string::npos)
-        return false;
+    if (x == std::string::npos) return false;
     return ParseInt(text.substr(0, x).c_str(), 1, MaxSide, width) &&
            ParseInt(text.substr(x + 1).c_str(), 1, MaxSide, height);
 }
@@ -41,13 +39,12 @@ bool ParseSeconds(const char *text, int *ms)
     errno = 0;
     char *end = nullptr;
     const double seconds = strtod(text, &end);
-    if (errno || end == text || *end || !(seconds > 0) || seconds > MaxSeconds)
-        return false;
+    if (errno || end == text || *end || !(seconds > 0) || seconds > MaxSeconds) return false;
     *ms = int(std::ceil(seconds * 1000));
     return true;
 }
 
-} // namespace
+}  // namespace
 
 const char *UsageText()
 {
@@ -76,23 +73,23 @@ ParseOutcome ParseOptions(int argc, char **argv, CaptureOptions *options, std::s
     std::string output;
     for (int i = 1; i < argc; i++) {
         const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h")
-            return ParseOutcome::Help;
-        const bool takesValue =
-            arg == "--size" || arg == "--fps" || arg == "--crf" || arg == "--preset" || arg == "--seconds" ||
-            arg == "--frames";
+        if (arg == "--help" || arg == "-h") return ParseOutcome::Help;
+        const bool takesValue = arg == "--size" || arg == "--fps" || arg == "--crf" ||
+                                arg == "--preset" || arg == "--seconds" || arg == "--frames";
         if (takesValue && i + 1 >= argc) {
             *message = arg + " needs a value";
             return ParseOutcome::Bad;
         }
         if (arg == "--size") {
             if (!ParseSize(argv[++i], &options->width, &options->height)) {
-                *message = "bad --size '" + std::string(argv[i]) + "': expected WxH, each side 1-4096";
+                *message =
+                    "bad --size '" + std::string(argv[i]) + "': expected WxH, each side 1-4096";
                 return ParseOutcome::Bad;
             }
         } else if (arg == "--fps") {
             if (!ParseInt(argv[++i], 1, MaxFps, &options->fps)) {
-                *message = "bad --fps '" + std::string(argv[i]) + "': expected a whole number 1-240";
+                *message =
+                    "bad --fps '" + std::string(argv[i]) + "': expected a whole number 1-240";
                 return ParseOutcome::Bad;
             }
         } else if (arg == "--crf") {
@@ -102,14 +99,17 @@ ParseOutcome ParseOptions(int argc, char **argv, CaptureOptions *options, std::s
             }
         } else if (arg == "--preset") {
             options->preset = argv[++i];
-            if (std::find(std::begin(Presets), std::end(Presets), options->preset) == std::end(Presets)) {
-                *message = "bad --preset '" + options->preset + "': expected ultrafast, superfast, veryfast, "
+            if (std::find(std::begin(Presets), std::end(Presets), options->preset) ==
+                std::end(Presets)) {
+                *message = "bad --preset '" + options->preset +
+                           "': expected ultrafast, superfast, veryfast, "
                            "faster, fast, medium, slow, slower or veryslow";
                 return ParseOutcome::Bad;
             }
         } else if (arg == "--seconds") {
             if (!ParseSeconds(argv[++i], &options->limitMs)) {
-                *message = "bad --seconds '" + std::string(argv[i]) + "': expected a number above 0";
+                *message =
+                    "bad --seconds '" + std::string(argv[i]) + "': expected a number above 0";
                 return ParseOutcome::Bad;
             }
         } else if (arg == "--frames") {

@@ -26,8 +26,7 @@ std::string Reason(const std::string &path, const char *what)
 bool IsEmptyDirectory(const std::string &path)
 {
     DIR *dir = opendir(path.c_str());
-    if (!dir)
-        return false;
+    if (!dir) return false;
     int entries = 0;
     while (dirent *entry = readdir(dir))
         entries += strcmp(entry->d_name, ".") && strcmp(entry->d_name, "..");
@@ -40,13 +39,12 @@ void Release()
     Discard();
 }
 
-} // namespace
+}  // namespace
 
 bool Begin(const std::string &given, bool isDirectory, std::string *error)
 {
     std::string path = given;
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
     struct stat info;
     if (stat(path.c_str(), &info) == 0) {
         if (isDirectory && !(S_ISDIR(info.st_mode) && IsEmptyDirectory(path))) {
@@ -61,7 +59,8 @@ bool Begin(const std::string &given, bool isDirectory, std::string *error)
     const size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::string pattern = (slash == std::string::npos ? "" : dir) + "." + base + ".part-XXXXXX";
+    const std::string pattern =
+        (slash == std::string::npos ? "" : dir) + "." + base + ".part-XXXXXX";
     if (base.empty() || pattern.size() >= sizeof pending) {
         *error = Reason(path, "not a file name");
         return false;
@@ -88,8 +87,7 @@ bool Begin(const std::string &given, bool isDirectory, std::string *error)
     pendingIsDirectory = isDirectory;
     finalPath = path;
     static bool registered = false;
-    if (!registered)
-        registered = atexit(Release) == 0;
+    if (!registered) registered = atexit(Release) == 0;
     return true;
 }
 
@@ -110,8 +108,7 @@ bool Commit(std::string *error)
 
 void Discard()
 {
-    if (!pending[0])
-        return;
+    if (!pending[0]) return;
     if (pendingIsDirectory) {
         if (DIR *dir = opendir(pending)) {
             while (dirent *entry = readdir(dir)) {
@@ -126,8 +123,7 @@ void Discard()
 
 void DiscardFromSignal()
 {
-    if (!pending[0])
-        return;
+    if (!pending[0]) return;
     if (pendingIsDirectory)
         rmdir(pending);
     else
@@ -135,4 +131,4 @@ void DiscardFromSignal()
     pending[0] = 0;
 }
 
-} // namespace outputfile
+}  // namespace outputfile

@@ -24,6 +24,6 @@ void Discard();
 // while nothing has been written into a temporary directory.
 void DiscardFromSignal();
 
-} // namespace outputfile
+}  // namespace outputfile
 
 #endif

@@ -22,8 +22,8 @@ public:
     // The bar or line for done of total frames after elapsed seconds.
     static std::string Line(int done, int total, double elapsedSeconds);
     // "capture: PATH: N frames, S s, M MB in T s (F fps, Rx real time)".
-    static void Summary(FILE *out, const std::string &path, int frames, double videoSeconds, long long bytes,
-                        double takenSeconds);
+    static void Summary(FILE *out, const std::string &path, int frames, double videoSeconds,
+                        long long bytes, double takenSeconds);
 
 private:
     int total_;

@@ -14,13 +14,12 @@ namespace {
 
 headless::OffscreenGl *context = nullptr;
 
-} // namespace
+}  // namespace
 
 bool Open(int w, int h)
 {
     context = new headless::OffscreenGl(w, h);
-    if (!context->ok())
-        return false;
+    if (!context->ok()) return false;
     screenWidth = w;
     screenHeight = h;
     // The context's viewport is the window's; the projection that the show's
@@ -55,4 +54,4 @@ void Close()
     context = nullptr;
 }
 
-} // namespace showplayer
+}  // namespace showplayer

@@ -25,6 +25,6 @@ void Read(unsigned char *rgba);
 // Releases the show and the context.
 void Close();
 
-} // namespace showplayer
+}  // namespace showplayer
 
 #endif

@@ -24,7 +24,10 @@ namespace {
 QuitHandler quitHandler = NULL;
 }
 
-void SetQuitHandler(QuitHandler handler) { quitHandler = handler; }
+void SetQuitHandler(QuitHandler handler)
+{
+    quitHandler = handler;
+}
 
 void PrintAndRelease(const char *message)
 {
@@ -48,12 +51,11 @@ Effect_3DSPlay *BuildShow()
     return show;
 }
 
-} // namespace headless
+}  // namespace headless
 
 void Quit(int status, const char *message)
 {
-    if (headless::quitHandler)
-        headless::quitHandler(status, message);
+    if (headless::quitHandler) headless::quitHandler(status, message);
     headless::PrintAndRelease(message);
     exit(status);
 }

@@ -38,6 +38,6 @@ void PrintAndRelease(const char *message);
 // ends the process through Quit.
 Effect_3DSPlay *BuildShow();
 
-} // namespace headless
+}  // namespace headless
 
 #endif

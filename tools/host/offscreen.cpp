@@ -8,12 +8,10 @@ namespace headless {
 
 OffscreenGl::OffscreenGl(int width, int height) : width_(width), height_(height)
 {
-    if (width < 1 || height < 1 || width > MaxSide || height > MaxSide)
-        return;
+    if (width < 1 || height < 1 || width > MaxSide || height > MaxSide) return;
     buffer_.assign(size_t(width) * height * 4, 0);
     context_ = OSMesaCreateContextExt(OSMESA_RGBA, 24, 8, 0, NULL);
-    if (!context_)
-        return;
+    if (!context_) return;
     if (!OSMesaMakeCurrent(context_, buffer_.data(), GL_UNSIGNED_BYTE, width, height)) {
         OSMesaDestroyContext(context_);
         context_ = NULL;
@@ -24,15 +22,13 @@ OffscreenGl::OffscreenGl(int width, int height) : width_(width), height_(height)
 
 OffscreenGl::~OffscreenGl()
 {
-    if (context_)
-        OSMesaDestroyContext(context_);
+    if (context_) OSMesaDestroyContext(context_);
 }
 
 Image OffscreenGl::Read() const
 {
     Image image;
-    if (!ok())
-        return image;
+    if (!ok()) return image;
     image.width = width_;
     image.height = height_;
     image.rgb.resize(size_t(width_) * height_ * 3);
@@ -47,4 +43,4 @@ Image OffscreenGl::Read() const
     return image;
 }
 
-} // namespace headless
+}  // namespace headless

@@ -44,6 +44,6 @@ private:
     OSMesaContext context_ = nullptr;
 };
 
-} // namespace headless
+}  // namespace headless
 
 #endif

@@ -53,7 +53,8 @@ int main(int argc, char **argv)
         snprintf(name, sizeof name, "-%05d.png", ms);
         const headless::Image picture = context.Read();
         std::string error;
-        if (!WritePng(outDir + "/" + stem + name, picture.width, picture.height, picture.rgb, &error)) {
+        if (!WritePng(outDir + "/" + stem + name, picture.width, picture.height, picture.rgb,
+                      &error)) {
             fprintf(stderr, "scenepreview: %s\n", error.c_str());
             return 1;
         }

@@ -36,7 +36,8 @@ int main(int argc, char **argv)
         const std::string file = showplan::Scenes[k].file;
         const std::string scene = file.substr(0, file.rfind('.'));
         for (int quarter = 1; quarter <= 3; quarter++) {
-            const int showMs = showplan::SlotStartMs(k) + showplan::Scenes[k].durationMs * quarter / 4;
+            const int showMs =
+                showplan::SlotStartMs(k) + showplan::Scenes[k].durationMs * quarter / 4;
             // A picture shows the frame evaluated by the call before it.
             effectsManager->Do(showMs);
             effectsManager->Do(showMs);

@@ -50,6 +50,6 @@ void CheckImages(Report *report, const std::vector<ImageUse> &images);
 // the show's.
 void CheckMusic(Report *report);
 
-} // namespace showcheck
+}  // namespace showcheck
 
 #endif

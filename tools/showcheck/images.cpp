@@ -15,7 +15,10 @@
 namespace showcheck {
 namespace {
 
-bool PowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+bool PowerOfTwo(int n)
+{
+    return n > 0 && (n & (n - 1)) == 0;
+}
 
 // The store lower-cases a name before it opens the file.
 std::string Lowered(const std::string &name)
@@ -42,13 +45,10 @@ std::map<std::string, std::string> NamesByLowered(const std::string &dir)
 
 std::string PixelsOf(const SDL_PixelFormat *format)
 {
-    if (format->palette)
-        return "8-bit colour-indexed pixels";
+    if (format->palette) return "8-bit colour-indexed pixels";
     const std::string bits = std::to_string(format->BitsPerPixel) + "-bit pixels";
-    if (format->Amask)
-        return bits + " with alpha (dropped)";
-    if (format->BytesPerPixel == 3)
-        return bits + " in another byte order than red, green, blue";
+    if (format->Amask) return bits + " with alpha (dropped)";
+    if (format->BytesPerPixel == 3) return bits + " in another byte order than red, green, blue";
     return bits;
 }
 
@@ -75,7 +75,7 @@ void CheckDecoded(Report *report, const std::string &file, const std::string &st
     SDL_FreeSurface(image);
 }
 
-} // namespace
+}  // namespace
 
 void CheckImages(Report *report, const std::vector<ImageUse> &images)
 {
@@ -83,24 +83,25 @@ void CheckImages(Report *report, const std::vector<ImageUse> &images)
     std::set<std::string> loaded, unloaded;
     for (const ImageUse &use : images) {
         const std::string file = Lowered(use.name);
-        const std::string named = "named \"" + use.name + "\" by material \"" + use.material +
-                                  "\" of " + use.scene;
+        const std::string named =
+            "named \"" + use.name + "\" by material \"" + use.material + "\" of " + use.scene;
         // A full store answers slot 0 to every request, even for an image it holds.
         if (loaded.size() == TextureManager::MaxTextures) {
             if (unloaded.insert(file).second)
                 report->Error(file, "named after the texture store's " +
                                         std::to_string(TextureManager::MaxTextures) +
-                                        " slots are full: the first image is shown instead; " + named);
+                                        " slots are full: the first image is shown instead; " +
+                                        named);
             continue;
         }
-        if (!loaded.insert(file).second)
-            continue;
+        if (!loaded.insert(file).second) continue;
         const std::string stops =
             " (the show stops at start-up: Error : Can't load texture data/" + file + ")";
         if (file.size() >= TextureManager::NameSize) {
             report->Error(file, "the image name is " + std::to_string(file.size()) +
                                     " characters long, the texture store keeps at most " +
-                                    std::to_string(TextureManager::NameSize - 1) + "; " + named + stops);
+                                    std::to_string(TextureManager::NameSize - 1) + "; " + named +
+                                    stops);
             continue;
         }
         struct stat info;
@@ -116,4 +117,4 @@ void CheckImages(Report *report, const std::vector<ImageUse> &images)
     }
 }
 
-} // namespace showcheck
+}  // namespace showcheck

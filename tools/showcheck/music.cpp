@@ -19,8 +19,7 @@ double Mp3Seconds(const std::string &path)
 {
     int error = MPG123_OK;
     mpg123_handle *handle = mpg123_new(NULL, &error);
-    if (!handle)
-        return -1;
+    if (!handle) return -1;
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
     double seconds = -1;
     long rate = 0;
@@ -28,8 +27,7 @@ double Mp3Seconds(const std::string &path)
     if (mpg123_open(handle, path.c_str()) == MPG123_OK && mpg123_scan(handle) == MPG123_OK &&
         mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK && rate > 0) {
         const off_t samples = mpg123_length(handle);
-        if (samples >= 0)
-            seconds = double(samples) / rate;
+        if (samples >= 0) seconds = double(samples) / rate;
     }
     mpg123_close(handle);
     mpg123_delete(handle);
@@ -40,7 +38,8 @@ double Mp3Seconds(const std::string &path)
 bool OnSdl12Compat(std::string *version)
 {
     const SDL_version *v = SDL_Linked_Version();
-    *version = std::to_string(v->major) + "." + std::to_string(v->minor) + "." + std::to_string(v->patch);
+    *version =
+        std::to_string(v->major) + "." + std::to_string(v->minor) + "." + std::to_string(v->patch);
     return SDL_VERSIONNUM(v->major, v->minor, v->patch) >= SDL_VERSIONNUM(1, 2, 50);
 }
 
@@ -55,8 +54,7 @@ std::string Describe(long rate, int channels)
 void CheckFormat(Report *report, const char *name, const MusicFormat &format)
 {
     const long deviceRate = showplan::MusicRateHz;
-    if (format.rate == deviceRate && format.channels == showplan::MusicChannels)
-        return;
+    if (format.rate == deviceRate && format.channels == showplan::MusicChannels) return;
     const std::string found = Describe(format.rate, format.channels);
     const std::string device = Describe(deviceRate, showplan::MusicChannels);
     std::string version;
@@ -74,7 +72,7 @@ void CheckFormat(Report *report, const char *name, const MusicFormat &format)
     }
 }
 
-} // namespace
+}  // namespace
 
 void CheckMusic(Report *report)
 {
@@ -96,8 +94,9 @@ void CheckMusic(Report *report)
     // The mixer takes a file named .mp3 for MP3 whatever it holds.
     MusicFormat format;
     if (!ReadMusicFormat(path.c_str(), &format)) {
-        report->Error(name, "it holds no MPEG audio: the show plays no music (on sdl12-compat it stops "
-                            "at start-up: Couldn't load music)");
+        report->Error(name,
+                      "it holds no MPEG audio: the show plays no music (on sdl12-compat it stops "
+                      "at start-up: Couldn't load music)");
         return;
     }
     CheckFormat(report, name, format);
@@ -112,4 +111,4 @@ void CheckMusic(Report *report)
     }
 }
 
-} // namespace showcheck
+}  // namespace showcheck

@@ -32,7 +32,10 @@ struct FileFree {
 };
 using SceneFile = std::unique_ptr<Lib3dsFile, FileFree>;
 
-std::string Quoted(const char *name) { return std::string("\"") + name + "\""; }
+std::string Quoted(const char *name)
+{
+    return std::string("\"") + name + "\"";
+}
 
 std::string Seconds(double ms)
 {
@@ -45,8 +48,9 @@ std::string Seconds(double ms)
 SceneFile Open(Report *report, const char *name)
 {
     const std::string path = report->Path(name);
-    const std::string stops = " (the show stops at start-up: Load3ds error : Can't load 3ds file data/" +
-                              std::string(name) + ")";
+    const std::string stops =
+        " (the show stops at start-up: Load3ds error : Can't load 3ds file data/" +
+        std::string(name) + ")";
     struct stat info;
     if (stat(path.c_str(), &info) != 0) {
         report->Error(name, "missing" + stops);
@@ -58,12 +62,12 @@ SceneFile Open(Report *report, const char *name)
     }
     char why[256] = "";
     if (!Check3dsFile(path.c_str(), why, sizeof why)) {
-        report->Error(name, std::string("refused by the show's check of its chunks: ") + why + stops);
+        report->Error(name,
+                      std::string("refused by the show's check of its chunks: ") + why + stops);
         return nullptr;
     }
     SceneFile file(lib3ds_file_load(path.c_str()));
-    if (!file)
-        report->Error(name, "lib3ds cannot read it" + stops);
+    if (!file) report->Error(name, "lib3ds cannot read it" + stops);
     return file;
 }
 
@@ -77,15 +81,16 @@ void CheckCamera(Report *report, const char *name, Lib3dsFile *file, int slotMs)
     // The library keeps cameras sorted by name; the show takes the first.
     const char *cameraName = file->cameras->name;
     Lib3dsNode *eye = lib3ds_file_node_by_name(file, cameraName, LIB3DS_CAMERA_NODE);
-    Lib3dsNode *target = lib3ds_file_node_by_name(file, Load3ds::TargetNodeName, LIB3DS_TARGET_NODE);
+    Lib3dsNode *target =
+        lib3ds_file_node_by_name(file, Load3ds::TargetNodeName, LIB3DS_TARGET_NODE);
     const std::string stops = " (the show stops at the scene's first picture: load3ds : No ";
     if (!eye)
         report->Error(name, "no camera node named " + Quoted(cameraName) +
                                 ", the first camera by name" + stops + "camera)");
     if (!target)
-        report->Error(name, "no target node named " + Quoted(Load3ds::TargetNodeName) + stops + "target)");
-    if (!eye || !target)
-        return;
+        report->Error(name, "no target node named " + Quoted(Load3ds::TargetNodeName) + stops +
+                                "target)");
+    if (!eye || !target) return;
 
     bool fovReported = false, viewReported = false;
     for (int ms = 0; ms <= slotMs && !(fovReported && viewReported); ms += CameraStepMs) {
@@ -120,17 +125,14 @@ void CheckMesh(Report *report, const char *name, Lib3dsFile *file, const Lib3dsM
         const char *given = mesh->faceL[i].material;
         if (given[0]) {
             material = lib3ds_file_material_by_name(file, given);
-            if (!material && unknown.empty())
-                unknown = given;
+            if (!material && unknown.empty()) unknown = given;
         }
         without += material == NULL;
     }
-    if (without == 0)
-        return;
+    if (without == 0) return;
     std::string text = "mesh " + Quoted(mesh->name) + ": " + std::to_string(without) + " of " +
                        std::to_string(mesh->faces) + " faces have no material";
-    if (!unknown.empty())
-        text += " (the file has no material " + Quoted(unknown.c_str()) + ")";
+    if (!unknown.empty()) text += " (the file has no material " + Quoted(unknown.c_str()) + ")";
     report->Warning(name, text + ": the show draws them opaque with its first image");
 }
 
@@ -139,8 +141,7 @@ void CheckDrawn(Report *report, const char *name, Lib3dsFile *file, Lib3dsNode *
 {
     for (; node; node = node->next) {
         CheckDrawn(report, name, file, node->childs, checked);
-        if (node->type != LIB3DS_OBJECT_NODE || strcmp(node->name, DummyName) == 0)
-            continue;
+        if (node->type != LIB3DS_OBJECT_NODE || strcmp(node->name, DummyName) == 0) continue;
         const Lib3dsMesh *mesh = lib3ds_file_mesh_by_name(file, node->name);
         if (!mesh)
             report->Warning(name, "object node " + Quoted(node->name) +
@@ -154,13 +155,10 @@ void CheckDrawn(Report *report, const char *name, Lib3dsFile *file, Lib3dsNode *
 // holds one value, INT_MAX when it repeats for ever.
 template <class Track> int LastMove(const Track &track)
 {
-    if (!track.keyL || !track.keyL->next)
-        return -1;
-    if (track.flags & LIB3DS_REPEAT)
-        return INT_MAX;
+    if (!track.keyL || !track.keyL->next) return -1;
+    if (track.flags & LIB3DS_REPEAT) return INT_MAX;
     int last = track.keyL->tcb.frame;
-    for (auto *key = track.keyL; key; key = key->next)
-        last = std::max(last, key->tcb.frame);
+    for (auto *key = track.keyL; key; key = key->next) last = std::max(last, key->tcb.frame);
     return last;
 }
 
@@ -180,11 +178,8 @@ int AnimationEnd(const Lib3dsNode *node)
             end = std::max({end, LastMove(d.camera.pos_track), LastMove(d.camera.fov_track),
                             LastMove(d.camera.roll_track)});
             break;
-        case LIB3DS_TARGET_NODE:
-            end = std::max(end, LastMove(d.target.pos_track));
-            break;
-        default:
-            break;  // lights' nodes: the show reads their records
+        case LIB3DS_TARGET_NODE: end = std::max(end, LastMove(d.target.pos_track)); break;
+        default: break;  // lights' nodes: the show reads their records
         }
     }
     return end;
@@ -193,8 +188,7 @@ int AnimationEnd(const Lib3dsNode *node)
 void CheckAnimation(Report *report, const char *name, Lib3dsFile *file, int slotMs)
 {
     const int end = AnimationEnd(file->nodes);
-    if (end == INT_MAX || double(end) * Load3ds::MsPerFrame >= slotMs)
-        return;
+    if (end == INT_MAX || double(end) * Load3ds::MsPerFrame >= slotMs) return;
     const std::string slot = " its slot of " + Seconds(slotMs);
     if (end < 0)
         report->Warning(name, "nothing in it moves: it stands still for" + slot);
@@ -208,19 +202,17 @@ void CollectImages(const char *name, Lib3dsFile *file, std::vector<ImageUse> *im
 {
     for (Lib3dsMaterial *m = file->materials; m; m = m->next) {
         for (const char *image : {m->texture1_map.name, m->reflection_map.name})
-            if (image[0])
-                images->push_back({image, name, m->name});
+            if (image[0]) images->push_back({image, name, m->name});
     }
 }
 
-} // namespace
+}  // namespace
 
 void CheckScenes(Report *report, std::vector<ImageUse> *images)
 {
     for (const showplan::SceneSlot &slot : showplan::Scenes) {
         SceneFile file = Open(report, slot.file);
-        if (!file)
-            continue;
+        if (!file) continue;
         CheckCamera(report, slot.file, file.get(), slot.durationMs);
         std::set<const Lib3dsMesh *> checked;
         CheckDrawn(report, slot.file, file.get(), file->nodes, &checked);
@@ -229,4 +221,4 @@ void CheckScenes(Report *report, std::vector<ImageUse> *images)
     }
 }
 
-} // namespace showcheck
+}  // namespace showcheck

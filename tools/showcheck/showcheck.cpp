@@ -27,7 +27,7 @@ void Report::Warning(const std::string &name, const std::string &message)
     warnings_++;
 }
 
-} // namespace showcheck
+}  // namespace showcheck
 
 namespace {
 
@@ -39,20 +39,17 @@ int Usage()
 
 std::string Count(int n, const char *what)
 {
-    if (n == 0)
-        return std::string("no ") + what + "s";
+    if (n == 0) return std::string("no ") + what + "s";
     return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc > 2 || (argc == 2 && (argv[1][0] == '-' || argv[1][0] == '\0')))
-        return Usage();
+    if (argc > 2 || (argc == 2 && (argv[1][0] == '-' || argv[1][0] == '\0'))) return Usage();
     std::string dir = argc == 2 ? argv[1] : "data";
-    while (dir.size() > 1 && dir.back() == '/')
-        dir.pop_back();
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
 
     showcheck::Report report(dir);
     struct stat info;

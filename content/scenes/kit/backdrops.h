@@ -16,18 +16,19 @@ using scenekit::Mesh;
 
 // A sphere seen from inside, for a sky around the whole scene. The image
 // wraps once around; v runs from the bottom pole (0) to the top (1).
-Mesh SkySphere(const std::string& name, scenekit::Vec3 center, float radius, int segments, int rings,
-               const std::string& material);
+Mesh SkySphere(const std::string &name, scenekit::Vec3 center, float radius, int segments,
+               int rings, const std::string &material);
 // A box seen from inside (a room).
-Mesh Room(const std::string& name, scenekit::Vec3 center, scenekit::Vec3 size, const std::string& material);
+Mesh Room(const std::string &name, scenekit::Vec3 center, scenekit::Vec3 size,
+          const std::string &material);
 // A floor: an upward-facing grid of size x size, `repeat` image tiles per side.
-Mesh Floor(const std::string& name, scenekit::Vec3 center, float size, int divisions, float repeat,
-           const std::string& material);
+Mesh Floor(const std::string &name, scenekit::Vec3 center, float size, int divisions, float repeat,
+           const std::string &material);
 
 // Reverses every face's winding, so a solid is seen from inside.
-void FlipFaces(Mesh& mesh);
+void FlipFaces(Mesh &mesh);
 // Repeats the image uTimes across and vTimes up the mesh's texture coordinates.
-void RepeatTexels(Mesh& mesh, float uTimes, float vTimes);
+void RepeatTexels(Mesh &mesh, float uTimes, float vTimes);
 
 }  // namespace scenes::kit
 

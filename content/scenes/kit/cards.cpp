@@ -10,19 +10,23 @@ using scenekit::Cross;
 using scenekit::Dot;
 using scenekit::Normalize;
 
-Mesh Card(const std::string& name, Vec3 center, float width, float height, Vec3 normal, Vec3 up,
-          const std::string& material) {
+Mesh Card(const std::string &name, Vec3 center, float width, float height, Vec3 normal, Vec3 up,
+          const std::string &material)
+{
     return CardPart(name, center, width, height, normal, up, material, 0, 1, 0, 1);
 }
 
-Mesh CardPart(const std::string& name, Vec3 center, float width, float height, Vec3 normal, Vec3 up,
-              const std::string& material, float uFrom, float uTo, float vFrom, float vTo) {
+Mesh CardPart(const std::string &name, Vec3 center, float width, float height, Vec3 normal, Vec3 up,
+              const std::string &material, float uFrom, float uTo, float vFrom, float vTo)
+{
     const Vec3 n = Normalize(normal);
     Vec3 top = up - n * Dot(up, n);
     if (scenekit::Length(top) < 1e-4f) top = std::fabs(n.z) < 0.9f ? Vec3{0, 0, 1} : Vec3{0, 1, 0};
     top = Normalize(top - n * Dot(top, n));
     const Vec3 right = Cross(top, n);
-    auto at = [&](float u, float v) { return center + right * ((u - 0.5f) * width) + top * ((v - 0.5f) * height); };
+    auto at = [&](float u, float v) {
+        return center + right * ((u - 0.5f) * width) + top * ((v - 0.5f) * height);
+    };
     Mesh mesh;
     mesh.name = name;
     mesh.points = {at(uFrom, vFrom), at(uTo, vFrom), at(uTo, vTo), at(uFrom, vTo)};
@@ -31,14 +35,16 @@ Mesh CardPart(const std::string& name, Vec3 center, float width, float height, V
     return mesh;
 }
 
-Mesh GlowCard(const std::string& name, Vec3 center, float size, Vec3 normal, Vec3 up,
-              const std::string& material) {
+Mesh GlowCard(const std::string &name, Vec3 center, float size, Vec3 normal, Vec3 up,
+              const std::string &material)
+{
     // The 12-gon's edges touch the circle: a fifth less fill than the square.
     return GlowBand(name, center, size, normal, up, 0, 1, 12, material);
 }
 
-Mesh GlowBand(const std::string& name, Vec3 center, float size, Vec3 normal, Vec3 up, float innerReach,
-              float outerReach, unsigned sides, const std::string& material) {
+Mesh GlowBand(const std::string &name, Vec3 center, float size, Vec3 normal, Vec3 up,
+              float innerReach, float outerReach, unsigned sides, const std::string &material)
+{
     const Mesh square = Card(name, center, size, size, normal, up, material);
     const Vec3 right = (square.points[1] - square.points[0]) * (1 / size);
     const Vec3 top = (square.points[3] - square.points[0]) * (1 / size);
@@ -71,20 +77,24 @@ Mesh GlowBand(const std::string& name, Vec3 center, float size, Vec3 normal, Vec
     return mesh;
 }
 
-Mesh Sprite(const std::string& name, Vec3 center, float size, const std::string& material) {
+Mesh Sprite(const std::string &name, Vec3 center, float size, const std::string &material)
+{
     Mesh mesh = Card(name, center, size, size, {0, -1, 0}, {0, 0, 1}, material);
     mesh.Append(Card(name, center, size, size, {1, 0, 0}, {0, 0, 1}, material));
     mesh.Append(Card(name, center, size, size, {0, 0, 1}, {0, 1, 0}, material));
     return mesh;
 }
 
-Mesh UprightGlow(const std::string& name, Vec3 center, float size, const std::string& material) {
+Mesh UprightGlow(const std::string &name, Vec3 center, float size, const std::string &material)
+{
     Mesh mesh = GlowCard(name, center, size, {0, -1, 0}, {0, 0, 1}, material);
     mesh.Append(GlowCard(name, center, size, {1, 0, 0}, {0, 0, 1}, material));
     return mesh;
 }
 
-Mesh NeonRing(const std::string& name, float radius, float width, int segments, const std::string& material) {
+Mesh NeonRing(const std::string &name, float radius, float width, int segments,
+              const std::string &material)
+{
     const float inner = radius - width / 2, outer = radius + width / 2;
     Mesh mesh;
     mesh.name = name;

@@ -5,31 +5,45 @@
 
 namespace scenes::kit {
 
-float Clamp01(float t) { return t < 0 ? 0 : (t > 1 ? 1 : t); }
-float EaseIn(float t) {
+float Clamp01(float t)
+{
+    return t < 0 ? 0 : (t > 1 ? 1 : t);
+}
+float EaseIn(float t)
+{
     t = Clamp01(t);
     return t * t;
 }
-float EaseOut(float t) {
+float EaseOut(float t)
+{
     t = Clamp01(t);
     return 1 - (1 - t) * (1 - t);
 }
-float EaseInOut(float t) {
+float EaseInOut(float t)
+{
     t = Clamp01(t);
     return t * t * (3 - 2 * t);
 }
-float BeatPulse(float frame, int period) {
+float BeatPulse(float frame, int period)
+{
     if (period <= 0) return 0;
     float phase = std::fmod(frame, static_cast<float>(period)) / period;
     if (phase < 0) phase += 1;
     return (1 - phase) * (1 - phase);
 }
-float Lerp(float a, float b, float t) { return a + (b - a) * t; }
-Vec3 Lerp(Vec3 a, Vec3 b, float t) { return a + (b - a) * t; }
+float Lerp(float a, float b, float t)
+{
+    return a + (b - a) * t;
+}
+Vec3 Lerp(Vec3 a, Vec3 b, float t)
+{
+    return a + (b - a) * t;
+}
 
 namespace {
 // Frames 0, step, ... and `frames` itself.
-std::vector<int> KeyFrames(int frames, int step) {
+std::vector<int> KeyFrames(int frames, int step)
+{
     std::vector<int> out;
     if (step < 1) step = 1;
     if (frames < 0) frames = 0;
@@ -37,29 +51,36 @@ std::vector<int> KeyFrames(int frames, int step) {
     out.push_back(frames);
     return out;
 }
-float Norm(int frame, int frames) { return frames > 0 ? static_cast<float>(frame) / frames : 0; }
+float Norm(int frame, int frames)
+{
+    return frames > 0 ? static_cast<float>(frame) / frames : 0;
+}
 }  // namespace
 
-std::vector<Vec3Key> SamplePath(int frames, int step, const std::function<Vec3(float)>& path) {
+std::vector<Vec3Key> SamplePath(int frames, int step, const std::function<Vec3(float)> &path)
+{
     std::vector<Vec3Key> keys;
     for (int f : KeyFrames(frames, step)) keys.push_back({f, path(Norm(f, frames))});
     return keys;
 }
 
-std::vector<Vec3Key> SampleFrames(int frames, int step, const std::function<Vec3(float)>& path) {
+std::vector<Vec3Key> SampleFrames(int frames, int step, const std::function<Vec3(float)> &path)
+{
     std::vector<Vec3Key> keys;
     for (int f : KeyFrames(frames, step)) keys.push_back({f, path(static_cast<float>(f))});
     return keys;
 }
 
 std::vector<RotationKey> SampleAngle(int frames, int step, Vec3 axis,
-                                     const std::function<float(float)>& angleDeg) {
+                                     const std::function<float(float)> &angleDeg)
+{
     std::vector<RotationKey> keys;
     for (int f : KeyFrames(frames, step)) keys.push_back({f, axis, angleDeg(Norm(f, frames))});
     return keys;
 }
 
-std::vector<Vec3Key> SampleScale(int frames, int step, const std::function<float(float)>& scale) {
+std::vector<Vec3Key> SampleScale(int frames, int step, const std::function<float(float)> &scale)
+{
     std::vector<Vec3Key> keys;
     for (int f : KeyFrames(frames, step)) {
         const float s = scale(Norm(f, frames));
@@ -68,27 +89,32 @@ std::vector<Vec3Key> SampleScale(int frames, int step, const std::function<float
     return keys;
 }
 
-std::vector<Vec3Key> Flash(int start, int top, int end, float peak) {
+std::vector<Vec3Key> Flash(int start, int top, int end, float peak)
+{
     const Vec3 hidden{kHidden, kHidden, kHidden};
     return {{0, hidden}, {start, hidden}, {top, {peak, peak, peak}}, {end, hidden}};
 }
 
-Vec3 OnCircle(Vec3 center, float radius, float deg, float height) {
+Vec3 OnCircle(Vec3 center, float radius, float deg, float height)
+{
     const float r = deg * kPi / 180;
     return {center.x + radius * std::cos(r), center.y + radius * std::sin(r), center.z + height};
 }
 
-std::vector<Vec3> Ring(int n, Vec3 center, float radius, float phaseDeg) {
+std::vector<Vec3> Ring(int n, Vec3 center, float radius, float phaseDeg)
+{
     std::vector<Vec3> out;
     for (int i = 0; i < n; ++i) out.push_back(OnCircle(center, radius, phaseDeg + 360.0f * i / n));
     return out;
 }
 
-PathFn Dolly(Vec3 a, Vec3 b, std::function<float(float)> ease) {
+PathFn Dolly(Vec3 a, Vec3 b, std::function<float(float)> ease)
+{
     return [=](float t) { return Lerp(a, b, ease ? ease(t) : t); };
 }
 
-PathFn Spline(const std::vector<Vec3>& points) {
+PathFn Spline(const std::vector<Vec3> &points)
+{
     return [points](float t) -> Vec3 {
         if (points.empty()) return {};
         if (points.size() == 1) return points[0];
@@ -104,17 +130,20 @@ PathFn Spline(const std::vector<Vec3>& points) {
     };
 }
 
-PathFn Fixed(Vec3 p) {
+PathFn Fixed(Vec3 p)
+{
     return [p](float) { return p; };
 }
 
-int AddShowCamera(scenekit::Scene& scene, int frames, int step, const PathFn& position,
-                  const PathFn& target, float fovDeg) {
+int AddShowCamera(scenekit::Scene &scene, int frames, int step, const PathFn &position,
+                  const PathFn &target, float fovDeg)
+{
     return scene.AddAnimatedCamera("Camera01", SamplePath(frames, step, position),
                                    SamplePath(frames, step, target), fovDeg);
 }
 
-RotationKey TurnOnto(int frame, Vec3 from, Vec3 direction) {
+RotationKey TurnOnto(int frame, Vec3 from, Vec3 direction)
+{
     const Vec3 d = scenekit::Normalize(direction);
     const Vec3 axis = scenekit::Cross(from, d);
     const float len = scenekit::Length(axis);
@@ -128,9 +157,11 @@ RotationKey TurnOnto(int frame, Vec3 from, Vec3 direction) {
     return {frame, axis, std::atan2(len, dot) * 180.0f / kPi};
 }
 
-std::vector<RotationKey> FaceCamera(int frames, int step, const PathFn& camera, const PathFn& position) {
+std::vector<RotationKey> FaceCamera(int frames, int step, const PathFn &camera,
+                                    const PathFn &position)
+{
     std::vector<RotationKey> keys;
-    for (const Vec3Key& k : SamplePath(frames, step, camera)) {
+    for (const Vec3Key &k : SamplePath(frames, step, camera)) {
         const float t = frames > 0 ? float(k.frame) / frames : 0;
         keys.push_back(TurnOnto(k.frame, {0, -1, 0}, k.value - position(t)));
     }

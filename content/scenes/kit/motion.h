@@ -41,15 +41,16 @@ Vec3 Lerp(Vec3 a, Vec3 b, float t);
 // ---- Keys ------------------------------------------------------------------
 // Keys at frames 0, step, 2*step, ... and always at `frames`, each holding
 // path(frame / frames): the path is a function of normalised time t in [0,1].
-std::vector<Vec3Key> SamplePath(int frames, int step, const std::function<Vec3(float t)>& path);
+std::vector<Vec3Key> SamplePath(int frames, int step, const std::function<Vec3(float t)> &path);
 // The same with the path a function of the frame number itself.
-std::vector<Vec3Key> SampleFrames(int frames, int step, const std::function<Vec3(float frame)>& path);
+std::vector<Vec3Key> SampleFrames(int frames, int step,
+                                  const std::function<Vec3(float frame)> &path);
 // Rotation keys about one fixed axis, angle(t) in degrees, t in [0,1]. Keep
 // step small enough that no step turns more than 120 degrees.
 std::vector<RotationKey> SampleAngle(int frames, int step, Vec3 axis,
-                                     const std::function<float(float t)>& angleDeg);
+                                     const std::function<float(float t)> &angleDeg);
 // Uniform scale keys scale(t), t in [0,1].
-std::vector<Vec3Key> SampleScale(int frames, int step, const std::function<float(float t)>& scale);
+std::vector<Vec3Key> SampleScale(int frames, int step, const std::function<float(float t)> &scale);
 // Scale keys of a glint that flashes once: hidden until frame `start`, at
 // `peak` size at frame `top`, hidden again from frame `end` (0 < start < top < end).
 std::vector<Vec3Key> Flash(int start, int top, int end, float peak = 1);
@@ -67,15 +68,15 @@ using PathFn = std::function<Vec3(float t)>;
 PathFn Dolly(Vec3 a, Vec3 b, std::function<float(float)> ease = nullptr);
 // Smooth curve through the points (Catmull-Rom, uniform in t, passing every
 // point; the first and last are the ends).
-PathFn Spline(const std::vector<Vec3>& points);
+PathFn Spline(const std::vector<Vec3> &points);
 // Fixed point.
 PathFn Fixed(Vec3 p);
 
 // Adds the show camera "Camera01" with position and target keys sampled every
 // `step` frames over [0, frames] (linear between keys: use step 1..5 for
 // smooth motion).
-int AddShowCamera(scenekit::Scene& scene, int frames, int step, const PathFn& position,
-                  const PathFn& target, float fovDeg);
+int AddShowCamera(scenekit::Scene &scene, int frames, int step, const PathFn &position,
+                  const PathFn &target, float fovDeg);
 
 // ---- Turns -------------------------------------------------------------------
 // Absolute rotation key that turns the direction `from` onto `direction` by
@@ -85,8 +86,8 @@ RotationKey TurnOnto(int frame, Vec3 from, Vec3 direction);
 // Keys, every `step` frames over [0, frames], that keep a card facing -Y
 // (a Card with normal {0,-1,0}) turned to the camera, for a node at
 // position(t) seen from camera(t).
-std::vector<RotationKey> FaceCamera(int frames, int step, const PathFn& camera,
-                                    const PathFn& position);
+std::vector<RotationKey> FaceCamera(int frames, int step, const PathFn &camera,
+                                    const PathFn &position);
 
 }  // namespace scenes::kit
 

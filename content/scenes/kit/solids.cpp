@@ -9,9 +9,13 @@ namespace scenes::kit {
 using scenekit::Mesh;
 using scenekit::Vec3;
 
-void ClearTexels(Mesh& mesh) { mesh.texels.clear(); }
+void ClearTexels(Mesh &mesh)
+{
+    mesh.texels.clear();
+}
 
-scenekit::Material SphereMapTwin(const scenekit::Material& reflective) {
+scenekit::Material SphereMapTwin(const scenekit::Material &reflective)
+{
     scenekit::Material twin = reflective;
     twin.name = reflective.name + " twin";
     twin.texture = reflective.reflection;
@@ -19,17 +23,19 @@ scenekit::Material SphereMapTwin(const scenekit::Material& reflective) {
     return twin;
 }
 
-void ShareSphereMapping(Mesh& mesh, const scenekit::Material& reflective, bool opens, bool closes) {
+void ShareSphereMapping(Mesh &mesh, const scenekit::Material &reflective, bool opens, bool closes)
+{
     if (mesh.faces.empty()) return;
     const std::string twin = SphereMapTwin(reflective).name;
     // Faces without a name keep the one before.
-    for (auto& face : mesh.faces) face.material.clear();
+    for (auto &face : mesh.faces) face.material.clear();
     mesh.faces[0].material = opens ? reflective.name : twin;
     if (opens && mesh.faces.size() > 1) mesh.faces[1].material = twin;
     if (closes) mesh.faces.back().material = reflective.name;
 }
 
-std::array<Vec3, 4> TetrahedronCorners(float edge) {
+std::array<Vec3, 4> TetrahedronCorners(float edge)
+{
     const float r = edge / std::sqrt(3.0f);         // base circumradius
     const float h = edge * std::sqrt(2.0f / 3.0f);  // height
     std::array<Vec3, 4> corners;
@@ -41,27 +47,32 @@ std::array<Vec3, 4> TetrahedronCorners(float edge) {
     return corners;
 }
 
-Mesh Tetrahedron(const std::string& name, Vec3 center, float edge, const std::string& material) {
+Mesh Tetrahedron(const std::string &name, Vec3 center, float edge, const std::string &material)
+{
     Mesh mesh;
     mesh.name = name;
-    for (const Vec3& c : TetrahedronCorners(edge)) mesh.points.push_back(center + c);
+    for (const Vec3 &c : TetrahedronCorners(edge)) mesh.points.push_back(center + c);
     // Base seen from below, sides from outside: counter-clockwise each.
     mesh.faces = {{{0, 2, 1}, material}, {{0, 1, 3}, ""}, {{1, 2, 3}, ""}, {{2, 0, 3}, ""}};
     return mesh;
 }
 
 namespace {
-void AddSierpinski(Mesh* out, Vec3 center, float edge, int level, const std::string& material) {
+void AddSierpinski(Mesh *out, Vec3 center, float edge, int level, const std::string &material)
+{
     if (level <= 0) {
         out->Append(Tetrahedron(out->name, center, edge, out->faces.empty() ? material : ""));
         return;
     }
     // Child centres: halfway from the centre towards each corner.
-    for (const Vec3& c : TetrahedronCorners(edge)) AddSierpinski(out, center + c * 0.5f, edge / 2, level - 1, material);
+    for (const Vec3 &c : TetrahedronCorners(edge))
+        AddSierpinski(out, center + c * 0.5f, edge / 2, level - 1, material);
 }
 }  // namespace
 
-Mesh Sierpinski(const std::string& name, Vec3 center, float edge, int level, const std::string& material) {
+Mesh Sierpinski(const std::string &name, Vec3 center, float edge, int level,
+                const std::string &material)
+{
     Mesh mesh;
     mesh.name = name;
     AddSierpinski(&mesh, center, edge, level, material);

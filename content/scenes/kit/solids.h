@@ -12,7 +12,7 @@ namespace scenes::kit {
 
 // Drops the texture coordinates: a reflective material shows its sphere map
 // through generated coordinates and needs none.
-void ClearTexels(scenekit::Mesh& mesh);
+void ClearTexels(scenekit::Mesh &mesh);
 
 // The player turns sphere mapping on at every reflective face and off only at
 // the end of a mesh: the faces after a reflective one stay sphere-mapped.
@@ -22,23 +22,23 @@ void ClearTexels(scenekit::Mesh& mesh);
 // reflective and the ones between the twin looks the same and draws at once.
 // Meshes drawn one right after another can share the mapping the same way:
 // the first opens it, the last closes it, the ones between are all twin.
-scenekit::Material SphereMapTwin(const scenekit::Material& reflective);
+scenekit::Material SphereMapTwin(const scenekit::Material &reflective);
 // Gives every face of a mesh of `reflective` the twin's name but the first
 // when the mesh `opens` the mapping and the last when it `closes` it (the
 // scene needs both materials). The content tests check that no other face is
 // drawn sphere-mapped.
-void ShareSphereMapping(scenekit::Mesh& mesh, const scenekit::Material& reflective, bool opens = true,
-                        bool closes = true);
+void ShareSphereMapping(scenekit::Mesh &mesh, const scenekit::Material &reflective,
+                        bool opens = true, bool closes = true);
 
 // Corners of a regular tetrahedron with edge `edge` centred on the origin,
 // its base flat (the first three, the first on +Y) and its apex up (the last).
 std::array<scenekit::Vec3, 4> TetrahedronCorners(float edge);
 // That tetrahedron moved to `center`: a closed solid without texels.
-scenekit::Mesh Tetrahedron(const std::string& name, scenekit::Vec3 center, float edge,
-                           const std::string& material);
+scenekit::Mesh Tetrahedron(const std::string &name, scenekit::Vec3 center, float edge,
+                           const std::string &material);
 // Sierpinski tetrahedron: 4^level tetrahedra filling one of edge `edge`.
-scenekit::Mesh Sierpinski(const std::string& name, scenekit::Vec3 center, float edge, int level,
-                          const std::string& material);
+scenekit::Mesh Sierpinski(const std::string &name, scenekit::Vec3 center, float edge, int level,
+                          const std::string &material);
 
 }  // namespace scenes::kit
 

@@ -14,13 +14,13 @@ namespace scenes::kit {
 using CurveFn = std::function<scenekit::Vec3(float s)>;
 
 // Unit tangent of the curve at s (central difference).
-scenekit::Vec3 Tangent(const CurveFn& centre, float s);
+scenekit::Vec3 Tangent(const CurveFn &centre, float s);
 
 // Unit directions at s: along the curve, to its side (level) and up across it.
 struct TubeFrame {
     scenekit::Vec3 along, side, up;
 };
-TubeFrame FrameAt(const CurveFn& centre, float s);
+TubeFrame FrameAt(const CurveFn &centre, float s);
 
 // A tunnel of `bands` separate rings swept along the curve, seen from inside.
 // Each band narrows from `radius` to `innerRadius` along its length, so its
@@ -29,9 +29,9 @@ TubeFrame FrameAt(const CurveFn& centre, float s);
 // has `rings` rings (2 or more), `around` segments, v from 0 to 1 along it,
 // and the material bandMaterial(band). `twistDeg` turns each band's
 // cross-section a little more than the last.
-scenekit::Mesh RibbedTube(const std::string& name, const CurveFn& centre, float radius, float innerRadius,
-                          int around, int bands, int rings, float twistDeg,
-                          const std::function<std::string(int band)>& bandMaterial);
+scenekit::Mesh RibbedTube(const std::string &name, const CurveFn &centre, float radius,
+                          float innerRadius, int around, int bands, int rings, float twistDeg,
+                          const std::function<std::string(int band)> &bandMaterial);
 
 }  // namespace scenes::kit
 
