@@ -1,6 +1,7 @@
 // The real loader on hostile scene files: each ends the process with status 1
 // and the loader's message, whatever lib3ds itself would have done with it.
 #include <gtest/gtest.h>
+#include <lib3ds/chunk.h>
 #include <lib3ds/file.h>
 #include <lib3ds/mesh.h>
 #include <sys/stat.h>
@@ -17,35 +18,21 @@ namespace {
 
 using robust::Bytes;
 
-enum : uint16_t {
-    M3DMAGIC = 0x4D4D,
-    MDATA = 0x3D3D,
-    NAMED_OBJECT = 0x4000,
-    N_TRI_OBJECT = 0x4100,
-    POINT_ARRAY = 0x4110,
-    FACE_ARRAY = 0x4120,
-    MSH_MAT_GROUP = 0x4130,
-    V_GRADIENT = 0x1300,
-    COLOR_F = 0x0010,
-    N_CAMERA = 0x4700,
-    KFDATA = 0xB000,
-    OBJECT_NODE_TAG = 0xB002,
-    NODE_ID = 0xB030,
-    NODE_HDR = 0xB010,
-    POS_TRACK_TAG = 0xB020,
-};
-
 // A camera, so that a file lib3ds reads would open, then the given chunks.
 Bytes WithCamera(void (*more)(ChunkBytes &), bool keyframer = false)
 {
     ChunkBytes c;
-    c.Begin(M3DMAGIC).Begin(MDATA).Begin(NAMED_OBJECT).Str("Camera01").Begin(N_CAMERA);
+    c.Begin(LIB3DS_M3DMAGIC)
+        .Begin(LIB3DS_MDATA)
+        .Begin(LIB3DS_NAMED_OBJECT)
+        .Str("Camera01")
+        .Begin(LIB3DS_N_CAMERA);
     for (int i = 0; i < 8; i++) c.F32(i == 1 ? -100.0f : i == 7 ? 35.0f : 0.0f);
     c.End().End();
     if (!keyframer) more(c);
     c.End();
     if (keyframer) {
-        c.Begin(KFDATA);
+        c.Begin(LIB3DS_KFDATA);
         more(c);
         c.End();
     }
@@ -54,14 +41,14 @@ Bytes WithCamera(void (*more)(ChunkBytes &), bool keyframer = false)
 
 void MeshWith(ChunkBytes &c, unsigned points, unsigned corner, unsigned groupFace)
 {
-    c.Begin(NAMED_OBJECT).Str("Tri").Begin(N_TRI_OBJECT);
+    c.Begin(LIB3DS_NAMED_OBJECT).Str("Tri").Begin(LIB3DS_N_TRI_OBJECT);
     if (points) {
-        c.Begin(POINT_ARRAY).U16(points);
+        c.Begin(LIB3DS_POINT_ARRAY).U16(points);
         for (unsigned i = 0; i < points * 3; i++) c.F32(float(i));
         c.End();
     }
-    c.Begin(FACE_ARRAY).U16(1).U16(0).U16(1).U16(corner).U16(0);
-    c.Begin(MSH_MAT_GROUP).Str("Red").U16(1).U16(groupFace).End();
+    c.Begin(LIB3DS_FACE_ARRAY).U16(1).U16(0).U16(1).U16(corner).U16(0);
+    c.Begin(LIB3DS_MSH_MAT_GROUP).Str("Red").U16(1).U16(groupFace).End();
     c.End().End().End();
 }
 
@@ -74,7 +61,7 @@ std::vector<Hostile> HostileFiles()
 {
     const Bytes rich = robust::RichSceneBytes();
     ChunkBytes zeroLength;
-    zeroLength.Begin(M3DMAGIC).Begin(MDATA).Begin(0x1234, 0).End().End().End();
+    zeroLength.Begin(LIB3DS_M3DMAGIC).Begin(LIB3DS_MDATA).Begin(0x1234, 0).End().End().End();
     Bytes garbage(700);
     for (size_t i = 0; i < garbage.size(); i++)
         garbage[i] = static_cast<unsigned char>(i * 7919 >> 3);
@@ -89,25 +76,29 @@ std::vector<Hostile> HostileFiles()
         {"self_parented_node",
          WithCamera(
              [](ChunkBytes &c) {
-                 c.Begin(OBJECT_NODE_TAG).Begin(NODE_ID).U16(4).End();
-                 c.Begin(NODE_HDR).Str("Tri").U16(0).U16(0).U16(4).End().End();
+                 c.Begin(LIB3DS_OBJECT_NODE_TAG).Begin(LIB3DS_NODE_ID).U16(4).End();
+                 c.Begin(LIB3DS_NODE_HDR).Str("Tri").U16(0).U16(0).U16(4).End().End();
              },
              true)},
         {"eight_gradient_colours", WithCamera([](ChunkBytes &c) {
-             c.Begin(V_GRADIENT).F32(0.5f);
-             for (int i = 0; i < 8; i++) c.Begin(COLOR_F).F32(1).F32(1).F32(1).End();
+             c.Begin(LIB3DS_V_GRADIENT).F32(0.5f);
+             for (int i = 0; i < 8; i++) c.Begin(LIB3DS_COLOR_F).F32(1).F32(1).F32(1).End();
              c.End();
          })},
         {"huge_key_count",
          WithCamera(
              [](ChunkBytes &c) {
-                 c.Begin(OBJECT_NODE_TAG).Begin(NODE_ID).U16(0).End();
-                 c.Begin(NODE_HDR).Str("Tri").U16(0).U16(0).U16(65535).End();
-                 c.Begin(POS_TRACK_TAG).U16(0).U32(0).U32(0).U32(2000000000).End().End();
+                 c.Begin(LIB3DS_OBJECT_NODE_TAG).Begin(LIB3DS_NODE_ID).U16(0).End();
+                 c.Begin(LIB3DS_NODE_HDR).Str("Tri").U16(0).U16(0).U16(65535).End();
+                 c.Begin(LIB3DS_POS_TRACK_TAG).U16(0).U32(0).U32(0).U32(2000000000).End().End();
              },
              true)},
         {"unterminated_name", WithCamera([](ChunkBytes &c) {
-             c.Begin(NAMED_OBJECT).Chars(std::string(64, 'x')).Begin(N_TRI_OBJECT).End().End();
+             c.Begin(LIB3DS_NAMED_OBJECT)
+                 .Chars(std::string(64, 'x'))
+                 .Begin(LIB3DS_N_TRI_OBJECT)
+                 .End()
+                 .End();
          })},
     };
 }

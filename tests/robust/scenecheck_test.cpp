@@ -1,6 +1,7 @@
 // The scene checker against files written by lib3ds, hand-built malformed
 // files, and mutations; whatever it accepts must load safely in lib3ds.
 #include <gtest/gtest.h>
+#include <lib3ds/chunk.h>
 #include <lib3ds/file.h>
 #include <lib3ds/light.h>
 #include <lib3ds/material.h>
@@ -24,35 +25,6 @@ using robust::LoadOutcome;
 
 namespace {
 
-enum : uint16_t {
-    M3DMAGIC = 0x4D4D,
-    M3D_VERSION = 0x0002,
-    MDATA = 0x3D3D,
-    MESH_VERSION = 0x3D3E,
-    COLOR_F = 0x0010,
-    LIN_COLOR_F = 0x0013,
-    V_GRADIENT = 0x1300,
-    MAT_ENTRY = 0xAFFF,
-    MAT_NAME = 0xA000,
-    MAT_TEXMAP = 0xA200,
-    MAT_MAPNAME = 0xA300,
-    NAMED_OBJECT = 0x4000,
-    N_TRI_OBJECT = 0x4100,
-    POINT_ARRAY = 0x4110,
-    FACE_ARRAY = 0x4120,
-    MSH_MAT_GROUP = 0x4130,
-    SMOOTH_GROUP = 0x4150,
-    MSH_BOXMAP = 0x4190,
-    TEX_VERTS = 0x4140,
-    POINT_FLAG_ARRAY = 0x4111,
-    N_CAMERA = 0x4700,
-    KFDATA = 0xB000,
-    OBJECT_NODE_TAG = 0xB002,
-    NODE_ID = 0xB030,
-    NODE_HDR = 0xB010,
-    POS_TRACK_TAG = 0xB020,
-};
-
 typedef std::function<void(ChunkBytes &)> Body;
 
 struct Verdict {
@@ -67,15 +39,22 @@ Verdict Check(const Bytes &bytes)
     return {ok == 1, why};
 }
 
-// A file: version, MDATA with mdata's chunks, KFDATA with kfdata's when given.
+// A file: version, LIB3DS_MDATA with mdata's chunks, LIB3DS_KFDATA with kfdata's when given.
 Bytes Scene(const Body &mdata, const Body &kfdata = Body())
 {
     ChunkBytes c;
-    c.Begin(M3DMAGIC).Begin(M3D_VERSION).U32(3).End().Begin(MDATA).Begin(MESH_VERSION).U32(3).End();
+    c.Begin(LIB3DS_M3DMAGIC)
+        .Begin(LIB3DS_M3D_VERSION)
+        .U32(3)
+        .End()
+        .Begin(LIB3DS_MDATA)
+        .Begin(LIB3DS_MESH_VERSION)
+        .U32(3)
+        .End();
     if (mdata) mdata(c);
     c.End();
     if (kfdata) {
-        c.Begin(KFDATA);
+        c.Begin(LIB3DS_KFDATA);
         kfdata(c);
         c.End();
     }
@@ -84,7 +63,7 @@ Bytes Scene(const Body &mdata, const Body &kfdata = Body())
 
 void Points(ChunkBytes &c, unsigned count)
 {
-    c.Begin(POINT_ARRAY).U16(count);
+    c.Begin(LIB3DS_POINT_ARRAY).U16(count);
     for (unsigned i = 0; i < count * 3; i++) c.F32(float(i % 7));
     c.End();
 }
@@ -93,7 +72,7 @@ void Points(ChunkBytes &c, unsigned count)
 void Faces(ChunkBytes &c, const std::vector<std::array<unsigned, 3>> &faces,
            const Body &more = Body())
 {
-    c.Begin(FACE_ARRAY).U16(faces.size());
+    c.Begin(LIB3DS_FACE_ARRAY).U16(faces.size());
     for (const auto &f : faces) c.U16(f[0]).U16(f[1]).U16(f[2]).U16(7);
     if (more) more(c);
     c.End();
@@ -103,7 +82,7 @@ void Faces(ChunkBytes &c, const std::vector<std::array<unsigned, 3>> &faces,
 Body Mesh(const std::string &name, const Body &body)
 {
     return [=](ChunkBytes &c) {
-        c.Begin(NAMED_OBJECT).Str(name).Begin(N_TRI_OBJECT);
+        c.Begin(LIB3DS_NAMED_OBJECT).Str(name).Begin(LIB3DS_N_TRI_OBJECT);
         body(c);
         c.End().End();
     };
@@ -117,13 +96,13 @@ Body Triangle(unsigned points, unsigned a, unsigned b, unsigned cc)
     });
 }
 
-// A keyframer node; id < 0 leaves out the NODE_ID chunk.
+// A keyframer node; id < 0 leaves out the LIB3DS_NODE_ID chunk.
 void NodeChunk(ChunkBytes &c, const std::string &name, int id, unsigned parent,
                const Body &more = Body())
 {
-    c.Begin(OBJECT_NODE_TAG);
-    if (id >= 0) c.Begin(NODE_ID).U16(id).End();
-    c.Begin(NODE_HDR).Str(name).U16(0).U16(0).U16(parent).End();
+    c.Begin(LIB3DS_OBJECT_NODE_TAG);
+    if (id >= 0) c.Begin(LIB3DS_NODE_ID).U16(id).End();
+    c.Begin(LIB3DS_NODE_HDR).Str(name).U16(0).U16(0).U16(parent).End();
     if (more) more(c);
     c.End();
 }
@@ -134,7 +113,7 @@ const int64_t KeysAsGiven = -(int64_t(1) << 40);
 Body PositionTrack(const std::vector<int> &frames, int64_t count = KeysAsGiven)
 {
     return [=](ChunkBytes &c) {
-        c.Begin(POS_TRACK_TAG)
+        c.Begin(LIB3DS_POS_TRACK_TAG)
             .U16(0)
             .U32(0)
             .U32(0)
@@ -177,9 +156,9 @@ TEST(CheckerAccepts, SmallHandBuiltScenes)
     // A mesh with points and no faces, and one with neither.
     EXPECT_SAFE_ACCEPTED(Scene(Mesh("Cloud", [](ChunkBytes &c) { Points(c, 5); })));
     EXPECT_SAFE_ACCEPTED(Scene(Mesh("Empty", [](ChunkBytes &) {})));
-    // The top chunk may be MDATA itself.
+    // The top chunk may be LIB3DS_MDATA itself.
     ChunkBytes mdataOnly;
-    mdataOnly.Begin(MDATA).Begin(MESH_VERSION).U32(3).End().End();
+    mdataOnly.Begin(LIB3DS_MDATA).Begin(LIB3DS_MESH_VERSION).U32(3).End().End();
     EXPECT_SAFE_ACCEPTED(mdataOnly.bytes);
 }
 
@@ -238,7 +217,7 @@ TEST(CheckerAccepts, BytesAfterTheMainChunk)
 TEST(ChunkStructure, ZeroLengthSubChunkThatHangsLib3ds)
 {
     ChunkBytes c;
-    c.Begin(M3DMAGIC).Begin(MDATA).Begin(0x1234, 0).End().End().End();
+    c.Begin(LIB3DS_M3DMAGIC).Begin(LIB3DS_MDATA).Begin(0x1234, 0).End().End().End();
     EXPECT_REFUSED(c.bytes, "below 6");
     EXPECT_EQ(LoadInChild(c.bytes, 2), LoadOutcome::Hung) << "the hazard this rule is for";
 }
@@ -247,33 +226,33 @@ TEST(ChunkStructure, ChunksThatLib3dsReadsLieInsideTheirParent)
 {
     // A child claiming more than its parent holds, by one byte.
     ChunkBytes longer;
-    longer.Begin(M3DMAGIC)
-        .Begin(MDATA)
-        .Begin(MESH_VERSION, 11)
+    longer.Begin(LIB3DS_M3DMAGIC)
+        .Begin(LIB3DS_MDATA)
+        .Begin(LIB3DS_MESH_VERSION, 11)
         .U32(3)
         .End()
         .End()
-        .Begin(KFDATA)
+        .Begin(LIB3DS_KFDATA)
         .End()
         .End();
     EXPECT_REFUSED(longer.bytes, "runs past its parent");
     // A few bytes left at a parent's end, read as the header of a chunk that
     // lib3ds knows there.
     ChunkBytes stray;
-    stray.Begin(M3DMAGIC)
-        .Begin(MDATA)
-        .Begin(MESH_VERSION)
+    stray.Begin(LIB3DS_M3DMAGIC)
+        .Begin(LIB3DS_MDATA)
+        .Begin(LIB3DS_MESH_VERSION)
         .U32(3)
         .End()
-        .U16(MESH_VERSION)
+        .U16(LIB3DS_MESH_VERSION)
         .U8(9)
         .End();
-    stray.Begin(KFDATA).End().End();
+    stray.Begin(LIB3DS_KFDATA).End().End();
     EXPECT_REFUSED(stray.bytes, "runs past its parent");
     // ... or as a header past the end of the file.
     for (int bytes = 1; bytes < 6; bytes++) {
         ChunkBytes c;
-        c.Begin(M3DMAGIC).Begin(MDATA).Begin(MESH_VERSION).U32(3).End();
+        c.Begin(LIB3DS_M3DMAGIC).Begin(LIB3DS_MDATA).Begin(LIB3DS_MESH_VERSION).U32(3).End();
         for (int i = 0; i < bytes; i++) c.U8(0);
         c.End().End();
         EXPECT_REFUSED(c.bytes, "past the end of the file");
@@ -285,22 +264,35 @@ TEST(ChunkStructure, WhatLib3dsSkipsMayRunPastItsParent)
     // An id lib3ds does not know there: it reads the header, steps past the
     // parent's end and goes on after the parent.
     ChunkBytes unknown;
-    unknown.Begin(M3DMAGIC).Begin(MDATA).Begin(0x1234, 40).U32(1).End().End();
-    unknown.Begin(KFDATA).Begin(0xB00A).U16(5).Str("x").U32(100).End().End().End();
+    unknown.Begin(LIB3DS_M3DMAGIC).Begin(LIB3DS_MDATA).Begin(0x1234, 40).U32(1).End().End();
+    unknown.Begin(LIB3DS_KFDATA).Begin(0xB00A).U16(5).Str("x").U32(100).End().End().End();
     EXPECT_SAFE_ACCEPTED(unknown.bytes);
     // The same with a length that reaches far beyond the file.
     ChunkBytes far;
-    far.Begin(M3DMAGIC).Begin(MDATA).Begin(0x1234, 0xFFFFFFF0u).End().End().End();
+    far.Begin(LIB3DS_M3DMAGIC).Begin(LIB3DS_MDATA).Begin(0x1234, 0xFFFFFFF0u).End().End().End();
     EXPECT_SAFE_ACCEPTED(far.bytes);
     // Zero bytes at a parent's end read as id 0, which ends the list.
     ChunkBytes zeros;
-    zeros.Begin(M3DMAGIC).Begin(MDATA).Begin(MESH_VERSION).U32(3).End().U16(0).U16(0).End();
-    zeros.Begin(KFDATA).End().End();
+    zeros.Begin(LIB3DS_M3DMAGIC)
+        .Begin(LIB3DS_MDATA)
+        .Begin(LIB3DS_MESH_VERSION)
+        .U32(3)
+        .End()
+        .U16(0)
+        .U16(0)
+        .End();
+    zeros.Begin(LIB3DS_KFDATA).End().End();
     EXPECT_SAFE_ACCEPTED(zeros.bytes);
     // Id 0 ends the list: what follows is never read, not even a chunk of
     // length 0 that would hang lib3ds.
     ChunkBytes idZero;
-    idZero.Begin(M3DMAGIC).Begin(MDATA).Leaf(0x0000, {1, 2}).Begin(0x1234, 0).End().End().End();
+    idZero.Begin(LIB3DS_M3DMAGIC)
+        .Begin(LIB3DS_MDATA)
+        .Leaf(0x0000, {1, 2})
+        .Begin(0x1234, 0)
+        .End()
+        .End()
+        .End();
     EXPECT_SAFE_ACCEPTED(idZero.bytes);
 }
 
@@ -308,8 +300,8 @@ TEST(ChunkStructure, ALengthThatWrapsTheReadersOffsetLoops)
 {
     // The second chunk's length wraps lib3ds's 32-bit offset back to the first.
     ChunkBytes c;
-    c.Begin(M3DMAGIC)
-        .Begin(MDATA)
+    c.Begin(LIB3DS_M3DMAGIC)
+        .Begin(LIB3DS_MDATA)
         .Leaf(0x1234, {})
         .Begin(0x1235, 0xFFFFFFFAu)
         .End()
@@ -350,26 +342,32 @@ TEST(Meshes, CountsMustFitTheirChunk)
 {
     // A count far beyond the data, as a hostile file would give it.
     ChunkBytes c;
-    c.Begin(M3DMAGIC).Begin(MDATA).Begin(NAMED_OBJECT).Str("Big").Begin(N_TRI_OBJECT);
-    c.Begin(POINT_ARRAY).U16(65535).F32(0).F32(0).F32(0).End().End().End().End().End();
+    c.Begin(LIB3DS_M3DMAGIC)
+        .Begin(LIB3DS_MDATA)
+        .Begin(LIB3DS_NAMED_OBJECT)
+        .Str("Big")
+        .Begin(LIB3DS_N_TRI_OBJECT);
+    c.Begin(LIB3DS_POINT_ARRAY).U16(65535).F32(0).F32(0).F32(0).End().End().End().End().End();
     EXPECT_REFUSED(c.bytes, "for 65535 entries");
     EXPECT_REFUSED(Scene(Mesh("Uv",
                               [](ChunkBytes &m) {
                                   Points(m, 3);
-                                  m.Begin(TEX_VERTS).U16(3).F32(0).F32(0).End();
+                                  m.Begin(LIB3DS_TEX_VERTS).U16(3).F32(0).F32(0).End();
                               })),
                    "for 3 entries of 8");
-    EXPECT_REFUSED(Scene(Mesh("Faces",
-                              [](ChunkBytes &m) {
-                                  Points(m, 3);
-                                  m.Begin(FACE_ARRAY).U16(2).U16(0).U16(1).U16(2).U16(0).End();
-                              })),
-                   "the face list needs 16 bytes");
+    EXPECT_REFUSED(
+        Scene(Mesh("Faces",
+                   [](ChunkBytes &m) {
+                       Points(m, 3);
+                       m.Begin(LIB3DS_FACE_ARRAY).U16(2).U16(0).U16(1).U16(2).U16(0).End();
+                   })),
+        "the face list needs 16 bytes");
     EXPECT_REFUSED(Scene(Mesh("Smooth",
                               [](ChunkBytes &m) {
                                   Points(m, 3);
-                                  Faces(m, {{0, 1, 2}, {0, 2, 1}},
-                                        [](ChunkBytes &f) { f.Begin(SMOOTH_GROUP).U32(1).End(); });
+                                  Faces(m, {{0, 1, 2}, {0, 2, 1}}, [](ChunkBytes &f) {
+                                      f.Begin(LIB3DS_SMOOTH_GROUP).U32(1).End();
+                                  });
                               })),
                    "smoothing groups for 2 faces");
 }
@@ -380,7 +378,7 @@ TEST(Meshes, MaterialGroupsNameExistingFaces)
         return Scene(Mesh("Grouped", [=](ChunkBytes &m) {
             Points(m, 3);
             Faces(m, {{0, 1, 2}, {2, 1, 0}}, [=](ChunkBytes &f) {
-                f.Begin(MSH_MAT_GROUP).Str("Red").U16(2).U16(0).U16(index).End();
+                f.Begin(LIB3DS_MSH_MAT_GROUP).Str("Red").U16(2).U16(0).U16(index).End();
             });
         }));
     };
@@ -392,7 +390,7 @@ TEST(Meshes, MaterialGroupsNameExistingFaces)
                               [](ChunkBytes &m) {
                                   Points(m, 3);
                                   Faces(m, {{0, 1, 2}}, [](ChunkBytes &f) {
-                                      f.Begin(MSH_MAT_GROUP).Str("Red").U16(9).U16(0).End();
+                                      f.Begin(LIB3DS_MSH_MAT_GROUP).Str("Red").U16(9).U16(0).End();
                                   });
                               })),
                    "for 9 face indices");
@@ -404,7 +402,7 @@ TEST(Meshes, BoxMapNamesAreTerminated)
         return Scene(Mesh("Boxed", [=](ChunkBytes &m) {
             Points(m, 3);
             Faces(m, {{0, 1, 2}}, [=](ChunkBytes &f) {
-                f.Begin(MSH_BOXMAP);
+                f.Begin(LIB3DS_MSH_BOXMAP);
                 for (int i = 0; i < terminatedNames; i++) f.Str("side.png");
                 if (terminatedNames < 6) f.Chars("unterminated");
                 f.End();
@@ -420,15 +418,15 @@ TEST(Meshes, BoxMapNamesAreTerminated)
 TEST(Meshes, SlackAfterWhatLib3dsReads)
 {
     EXPECT_SAFE_ACCEPTED(Scene(Mesh("Slack", [](ChunkBytes &m) {
-        m.Begin(POINT_ARRAY).U16(3);
+        m.Begin(LIB3DS_POINT_ARRAY).U16(3);
         for (int i = 0; i < 12; i++) m.F32(float(i));
         m.End();
         // As an exporter wrote it: 7 point flags in a chunk of 772 bytes.
-        m.Begin(POINT_FLAG_ARRAY).U16(3).Raw(Bytes(770, 0x07)).End();
-        m.Begin(TEX_VERTS).U16(3).Raw(Bytes(30, 0x3F)).End();
+        m.Begin(LIB3DS_POINT_FLAG_ARRAY).U16(3).Raw(Bytes(770, 0x07)).End();
+        m.Begin(LIB3DS_TEX_VERTS).U16(3).Raw(Bytes(30, 0x3F)).End();
         Faces(m, {{0, 1, 2}}, [](ChunkBytes &f) {
-            f.Begin(SMOOTH_GROUP).U32(1).U32(2).End();
-            f.Begin(MSH_MAT_GROUP).Str("Red").U16(1).U16(0).U16(0).End();
+            f.Begin(LIB3DS_SMOOTH_GROUP).U32(1).U32(2).End();
+            f.Begin(LIB3DS_MSH_MAT_GROUP).Str("Red").U16(1).U16(0).U16(0).End();
             f.Begin(0x4155).U32(7).End();
         });
     })));
@@ -466,7 +464,13 @@ TEST(Names, SixtyFourCharactersWithoutTerminatorAreRefused)
                    "object name is longer than 63 characters");
     // No terminator before the chunk ends.
     ChunkBytes open;
-    open.Begin(M3DMAGIC).Begin(MDATA).Begin(NAMED_OBJECT).Chars("abc").End().End().End();
+    open.Begin(LIB3DS_M3DMAGIC)
+        .Begin(LIB3DS_MDATA)
+        .Begin(LIB3DS_NAMED_OBJECT)
+        .Chars("abc")
+        .End()
+        .End()
+        .End();
     EXPECT_REFUSED(open.bytes, "object name has no terminator");
     auto node = [](const std::string &name) {
         return Scene(Body(), [=](ChunkBytes &c) { NodeChunk(c, name, 0, 65535); });
@@ -479,8 +483,8 @@ TEST(Names, TextureNameOf63CharactersIsAccepted)
 {
     auto material = [](const std::string &image) {
         return Scene([=](ChunkBytes &c) {
-            c.Begin(MAT_ENTRY).Begin(MAT_NAME).Str("Skin").End();
-            c.Begin(MAT_TEXMAP).Begin(MAT_MAPNAME).Str(image).End().End().End();
+            c.Begin(LIB3DS_MAT_ENTRY).Begin(LIB3DS_MAT_NAME).Str("Skin").End();
+            c.Begin(LIB3DS_MAT_TEXMAP).Begin(LIB3DS_MAT_MAPNAME).Str(image).End().End().End();
         });
     };
     EXPECT_SAFE_ACCEPTED(material(std::string(59, 't') + ".png"));
@@ -523,7 +527,7 @@ TEST(Nodes, ParentsFormNoLoop)
     EXPECT_SAFE_ACCEPTED(nodes({{1, 65535}, {2, 7}}));
     // Children may come before their parents.
     EXPECT_SAFE_ACCEPTED(nodes({{3, 2}, {2, 1}, {1, 65535}}));
-    // Without NODE_ID a node's id is its position in the keyframer section:
+    // Without LIB3DS_NODE_ID a node's id is its position in the keyframer section:
     // here the second node is 1, and the first names it as parent.
     EXPECT_SAFE_ACCEPTED(nodes({{-1, 1}, {-1, 65535}}));
     EXPECT_REFUSED(nodes({{-1, 0}}), "its own ancestor");
@@ -531,7 +535,7 @@ TEST(Nodes, ParentsFormNoLoop)
     // A node without header gets parent 0: its own when its id is 0.
     auto headerless = [](unsigned id) {
         return Scene(Body(), [=](ChunkBytes &c) {
-            c.Begin(OBJECT_NODE_TAG).Begin(NODE_ID).U16(id).End().End();
+            c.Begin(LIB3DS_OBJECT_NODE_TAG).Begin(LIB3DS_NODE_ID).U16(id).End().End();
         });
     };
     EXPECT_REFUSED(headerless(0), "its own ancestor");
@@ -540,9 +544,15 @@ TEST(Nodes, ParentsFormNoLoop)
     // Of two ids and two headers, the last ones count.
     auto twice = [](unsigned lastParent) {
         return Scene(Body(), [=](ChunkBytes &c) {
-            c.Begin(OBJECT_NODE_TAG).Begin(NODE_ID).U16(4).End().Begin(NODE_ID).U16(7).End();
-            c.Begin(NODE_HDR).Str("A").U16(0).U16(0).U16(65535).End();
-            c.Begin(NODE_HDR).Str("A").U16(0).U16(0).U16(lastParent).End().End();
+            c.Begin(LIB3DS_OBJECT_NODE_TAG)
+                .Begin(LIB3DS_NODE_ID)
+                .U16(4)
+                .End()
+                .Begin(LIB3DS_NODE_ID)
+                .U16(7)
+                .End();
+            c.Begin(LIB3DS_NODE_HDR).Str("A").U16(0).U16(0).U16(65535).End();
+            c.Begin(LIB3DS_NODE_HDR).Str("A").U16(0).U16(0).U16(lastParent).End().End();
         });
     };
     EXPECT_SAFE_ACCEPTED(twice(4));
@@ -588,7 +598,7 @@ TEST(Tracks, KeyCountsAndFrames)
     EXPECT_SAFE_ACCEPTED(node(PositionTrack({-100, 4194304})));
     // Keys carrying every optional tcb value.
     EXPECT_SAFE_ACCEPTED(node([](ChunkBytes &c) {
-        c.Begin(POS_TRACK_TAG).U16(1).U32(0).U32(0).U32(2);
+        c.Begin(LIB3DS_POS_TRACK_TAG).U16(1).U32(0).U32(0).U32(2);
         for (int frame : {0, 30}) {
             c.U32(frame).U16(0x1F);
             for (int i = 0; i < 5 + 3; i++) c.F32(0.25f);
@@ -617,10 +627,10 @@ Bytes NodeOfKind(uint16_t tag, const Body &tracks)
 {
     return Scene(Body(), [=](ChunkBytes &c) {
         c.Begin(tag)
-            .Begin(NODE_ID)
+            .Begin(LIB3DS_NODE_ID)
             .U16(0)
             .End()
-            .Begin(NODE_HDR)
+            .Begin(LIB3DS_NODE_HDR)
             .Str("N")
             .U16(0)
             .U16(0)
@@ -704,9 +714,9 @@ TEST(Background, AtMostThreeGradientColoursOfEachKind)
 {
     auto gradient = [](int colours, int linear) {
         return Scene([=](ChunkBytes &c) {
-            c.Begin(V_GRADIENT).F32(0.5f);
-            for (int i = 0; i < colours; i++) c.Begin(COLOR_F).F32(1).F32(0).F32(0).End();
-            for (int i = 0; i < linear; i++) c.Begin(LIN_COLOR_F).F32(1).F32(0).F32(0).End();
+            c.Begin(LIB3DS_V_GRADIENT).F32(0.5f);
+            for (int i = 0; i < colours; i++) c.Begin(LIB3DS_COLOR_F).F32(1).F32(0).F32(0).End();
+            for (int i = 0; i < linear; i++) c.Begin(LIB3DS_LIN_COLOR_F).F32(1).F32(0).F32(0).End();
             c.End();
         });
     };
@@ -795,23 +805,23 @@ struct Kind {
 std::vector<Kind> ChunkKinds()
 {
     auto mdata = [](ChunkBytes &c) {
-        c.Begin(M3DMAGIC).Begin(MDATA);
+        c.Begin(LIB3DS_M3DMAGIC).Begin(LIB3DS_MDATA);
         return 2;
     };
     auto mesh = [=](ChunkBytes &c) {
         mdata(c);
-        c.Begin(NAMED_OBJECT).Str("o").Begin(N_TRI_OBJECT);
+        c.Begin(LIB3DS_NAMED_OBJECT).Str("o").Begin(LIB3DS_N_TRI_OBJECT);
         Points(c, 3);
         return 4;
     };
     auto faces = [=](ChunkBytes &c) {
         mesh(c);
-        c.Begin(FACE_ARRAY).U16(1).U16(0).U16(1).U16(2).U16(0);
+        c.Begin(LIB3DS_FACE_ARRAY).U16(1).U16(0).U16(1).U16(2).U16(0);
         return 5;
     };
     auto material = [=](ChunkBytes &c) {
         mdata(c);
-        c.Begin(MAT_ENTRY);
+        c.Begin(LIB3DS_MAT_ENTRY);
         return 3;
     };
     auto inMaterial = [=](uint16_t id) {
@@ -823,13 +833,13 @@ std::vector<Kind> ChunkKinds()
     };
     auto camera = [=](ChunkBytes &c) {
         mdata(c);
-        c.Begin(NAMED_OBJECT).Str("c").Begin(N_CAMERA);
+        c.Begin(LIB3DS_NAMED_OBJECT).Str("c").Begin(LIB3DS_N_CAMERA);
         for (int i = 0; i < 8; i++) c.F32(1);
         return 4;
     };
     auto light = [=](ChunkBytes &c) {
         mdata(c);
-        c.Begin(NAMED_OBJECT).Str("l").Begin(0x4600).F32(1).F32(1).F32(1);
+        c.Begin(LIB3DS_NAMED_OBJECT).Str("l").Begin(0x4600).F32(1).F32(1).F32(1);
         return 4;
     };
     auto spot = [=](ChunkBytes &c) {
@@ -839,17 +849,17 @@ std::vector<Kind> ChunkKinds()
         return 5;
     };
     auto kfdata = [](ChunkBytes &c) {
-        c.Begin(M3DMAGIC).Begin(KFDATA);
+        c.Begin(LIB3DS_M3DMAGIC).Begin(LIB3DS_KFDATA);
         return 2;
     };
     auto node = [=](uint16_t tag) {
         return [=](ChunkBytes &c) {
             kfdata(c);
             c.Begin(tag)
-                .Begin(NODE_ID)
+                .Begin(LIB3DS_NODE_ID)
                 .U16(0)
                 .End()
-                .Begin(NODE_HDR)
+                .Begin(LIB3DS_NODE_HDR)
                 .Str("n")
                 .U16(0)
                 .U16(0)
@@ -873,15 +883,20 @@ std::vector<Kind> ChunkKinds()
     return {
         {"file",
          [](ChunkBytes &c) {
-             c.Begin(M3DMAGIC);
+             c.Begin(LIB3DS_M3DMAGIC);
              return 1;
          },
-         {0x0002, 0x0005, MDATA, KFDATA}},
-        {"mdata", mdata, {0x3D3E, 0x0100, 0x1400, 0x1410, 0x1420,    0x1430,      0x1440,
-                          0x1450, 0x1460, 0x1500, 0x1100, 0x1101,    0x1201,      0x1301,
-                          0x2201, 0x2303, 0x2301, 0x1200, 0x1300,    0x2200,      0x2302,
-                          0x2300, 0x2100, 0x3000, 0x7001, MAT_ENTRY, NAMED_OBJECT}},
-        {"mesh", mesh, {0x4160, 0x4165, 0x4110, 0x4111, 0x4140, 0x4170, FACE_ARRAY}},
+         {0x0002, 0x0005, LIB3DS_MDATA, LIB3DS_KFDATA}},
+        {"mdata", mdata, {0x3D3E, 0x0100,           0x1400,
+                          0x1410, 0x1420,           0x1430,
+                          0x1440, 0x1450,           0x1460,
+                          0x1500, 0x1100,           0x1101,
+                          0x1201, 0x1301,           0x2201,
+                          0x2303, 0x2301,           0x1200,
+                          0x1300, 0x2200,           0x2302,
+                          0x2300, 0x2100,           0x3000,
+                          0x7001, LIB3DS_MAT_ENTRY, LIB3DS_NAMED_OBJECT}},
+        {"mesh", mesh, {0x4160, 0x4165, 0x4110, 0x4111, 0x4140, 0x4170, LIB3DS_FACE_ARRAY}},
         {"face list", faces, {0x4150, 0x4130, 0x4190}},
         {"material",
          material,
