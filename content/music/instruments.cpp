@@ -81,18 +81,45 @@ private:
     std::vector<Oscillator> oscs_;
 };
 
-// Sums the oscillators' next samples into a stereo pair, oscillator k with
-// leftShare[k] of it on the left and the rest on the right.
-void NextSpread(std::vector<Oscillator> &oscs, const float *leftShare, float *l, float *r)
-{
-    *l = 0.0f;
-    *r = 0.0f;
-    for (size_t k = 0; k < oscs.size(); ++k) {
-        const float s = oscs[k].Next();
-        *l += s * leftShare[k];
-        *r += s * (1.0f - leftShare[k]);
+// Oscillators spread across the stereo field, oscillator k with its share
+// of it on the left and the rest on the right, each side through its own
+// low-pass, the two moved together.
+class FilteredSpread {
+public:
+    explicit FilteredSpread(double sampleRate)
+        : sampleRate_(sampleRate), lpL_(sampleRate), lpR_(sampleRate)
+    {
     }
-}
+    Oscillator &Add(Wave wave, double phase, float leftShare)
+    {
+        oscs_.emplace_back(wave, sampleRate_, phase);
+        leftShare_.push_back(leftShare);
+        return oscs_.back();
+    }
+    Oscillator &operator[](size_t k) { return oscs_[k]; }
+    void SetCutoff(float hz, float q)
+    {
+        lpL_.Set(hz, q);
+        lpR_.Set(hz, q);
+    }
+    // Puts the oscillators' next samples, filtered, at `gain` into frame n.
+    void PutNext(Voice &v, size_t n, float gain)
+    {
+        float l = 0.0f, r = 0.0f;
+        for (size_t k = 0; k < oscs_.size(); ++k) {
+            const float s = oscs_[k].Next();
+            l += s * leftShare_[k];
+            r += s * (1.0f - leftShare_[k]);
+        }
+        v.Put(n, lpL_.Low(l) * gain, lpR_.Low(r) * gain);
+    }
+
+private:
+    double sampleRate_;
+    std::vector<Oscillator> oscs_;
+    std::vector<float> leftShare_;
+    Svf lpL_, lpR_;
+};
 
 }  // namespace
 
@@ -278,29 +305,20 @@ void Pad(Mix &mix, double time, double seconds, const std::vector<int> &notes, f
     // Three saws per note, detuned by about 10 cents and spread left, centre and right.
     static const float kCents[] = {-11.0f, 0.0f, 11.0f};
     static const float kSide[] = {1.0f, 0.55f, 0.0f};  // share of each saw on the left
-    std::vector<Oscillator> oscs;
-    std::vector<float> share;
+    FilteredSpread spread(mix.sampleRate);
     for (int note : notes) {
-        for (int k = 0; k < 3; ++k) {
-            oscs.emplace_back(Wave::Saw, mix.sampleRate, mix.rng.Unit());
-            oscs.back().SetFrequency(NoteHz(note + kCents[k] / 100.0f));
-            share.push_back(kSide[k]);
-        }
+        for (int k = 0; k < 3; ++k)
+            spread.Add(Wave::Saw, mix.rng.Unit(), kSide[k])
+                .SetFrequency(NoteHz(note + kCents[k] / 100.0f));
     }
-    Svf lpL(mix.sampleRate), lpR(mix.sampleRate);
     const float perNote = 1.0f / std::sqrt(static_cast<float>(std::max<size_t>(1, notes.size())));
     for (size_t n = 0; n < v.count(); ++n) {
         const float u = v.Seconds(n);
-        if (n % 16 == 0) {
-            const float hz =
-                cutoffFromHz * std::pow(cutoffToHz / cutoffFromHz, std::min(1.0f, u / length));
-            lpL.Set(hz, 0.8f);
-            lpR.Set(hz, 0.8f);
-        }
-        float l, r;
-        NextSpread(oscs, share.data(), &l, &r);
-        const float env = amp.Level(u, gate) * perNote * 0.5f;
-        v.Put(n, lpL.Low(l) * env, lpR.Low(r) * env);
+        if (n % 16 == 0)
+            spread.SetCutoff(cutoffFromHz *
+                                 std::pow(cutoffToHz / cutoffFromHz, std::min(1.0f, u / length)),
+                             0.8f);
+        spread.PutNext(v, n, amp.Level(u, gate) * perNote * 0.5f);
     }
 }
 
@@ -312,9 +330,8 @@ void Lead(Mix &mix, double time, double seconds, int note, float velocity, float
     Voice v(mix, time, amp.Length(gate), place);
     static const float kCents[] = {-17.0f, -8.0f, 0.0f, 8.0f, 17.0f};
     static const float kLeft[] = {1.0f, 0.2f, 0.5f, 0.8f, 0.0f};
-    std::vector<Oscillator> saws;
-    for (int k = 0; k < 5; ++k) saws.emplace_back(Wave::Saw, mix.sampleRate, mix.rng.Unit());
-    Svf lpL(mix.sampleRate), lpR(mix.sampleRate);
+    FilteredSpread saws(mix.sampleRate);
+    for (int k = 0; k < 5; ++k) saws.Add(Wave::Saw, mix.rng.Unit(), kLeft[k]);
     const float base = 900.0f + 2600.0f * std::clamp(brightness, 0.0f, 1.0f);
     for (size_t n = 0; n < v.count(); ++n) {
         const float u = v.Seconds(n);
@@ -324,14 +341,9 @@ void Lead(Mix &mix, double time, double seconds, int note, float velocity, float
             const float bend = std::sin(static_cast<float>(kTwoPi) * 5.5f * u) * depth;
             for (int k = 0; k < 5; ++k)
                 saws[k].SetFrequency(NoteHz(note + bend + kCents[k] / 100.0f));
-            const float hz = base * (1.0f + 1.6f * std::exp(-u * 9.0f));
-            lpL.Set(hz, 1.1f);
-            lpR.Set(hz, 1.1f);
+            saws.SetCutoff(base * (1.0f + 1.6f * std::exp(-u * 9.0f)), 1.1f);
         }
-        float l, r;
-        NextSpread(saws, kLeft, &l, &r);
-        const float env = amp.Level(u, gate) * velocity * 0.4f;
-        v.Put(n, lpL.Low(l) * env, lpR.Low(r) * env);
+        saws.PutNext(v, n, amp.Level(u, gate) * velocity * 0.4f);
     }
 }
 
