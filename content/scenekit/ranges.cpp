@@ -87,26 +87,25 @@ struct Reach {
     double farthest = 0;
 };
 
-// An object node the player draws, with a sphere around its mesh's points.
+// An object node the player draws, with a sphere around its mesh's points
+// and the inverse of the mesh's matrix, which no frame changes.
 struct DrawnMesh {
     Lib3dsNode *node;
     Lib3dsMesh *mesh;
     Point centre;
     double radius;
+    Lib3dsMatrix inverse;
 };
 
 DrawnMesh Bound(Lib3dsNode *node, Lib3dsMesh *mesh)
 {
-    DrawnMesh out{node, mesh, {0, 0, 0}, 0};
+    DrawnMesh out{node, mesh, {0, 0, 0}, 0, {}};
+    lib3ds_matrix_copy(out.inverse, mesh->matrix);
+    lib3ds_matrix_inv(out.inverse);
     if (mesh->points == 0) return out;
-    Point lo, hi;
-    for (int k = 0; k < 3; ++k) lo[k] = hi[k] = mesh->pointL[0].pos[k];
-    for (Lib3dsDword i = 0; i < mesh->points; ++i)
-        for (int k = 0; k < 3; ++k) {
-            lo[k] = std::min<double>(lo[k], mesh->pointL[i].pos[k]);
-            hi[k] = std::max<double>(hi[k], mesh->pointL[i].pos[k]);
-        }
-    for (int k = 0; k < 3; ++k) out.centre[k] = (lo[k] + hi[k]) / 2;
+    Lib3dsVector lo, hi;
+    lib3ds_mesh_bounding_box(mesh, lo, hi);
+    for (int k = 0; k < 3; ++k) out.centre[k] = (double(lo[k]) + hi[k]) / 2;
     for (Lib3dsDword i = 0; i < mesh->points; ++i) {
         const float *p = mesh->pointL[i].pos;
         out.radius = std::max(out.radius, Distance(out.centre, {p[0], p[1], p[2]}));
@@ -127,15 +126,12 @@ void CollectDrawn(Lib3dsFile *file, Lib3dsNode *node, std::vector<DrawnMesh> *ou
 
 // Where the player draws the mesh's stored points after the last evaluation:
 // node matrix, minus the pivot, out of the mesh's own frame.
-void DrawingMatrix(const DrawnMesh &drawn, Lib3dsMatrix chain)
+void DrawingMatrix(DrawnMesh &drawn, Lib3dsMatrix chain)
 {
-    Lib3dsMatrix inverse;
-    lib3ds_matrix_copy(inverse, drawn.mesh->matrix);
-    lib3ds_matrix_inv(inverse);
     lib3ds_matrix_copy(chain, drawn.node->matrix);
     const float *pivot = drawn.node->data.object.pivot;
     lib3ds_matrix_translate_xyz(chain, -pivot[0], -pivot[1], -pivot[2]);
-    lib3ds_matrix_mult(chain, inverse);
+    lib3ds_matrix_mult(chain, drawn.inverse);
 }
 
 Point Transform(Lib3dsMatrix m, const Point &p)
@@ -170,7 +166,7 @@ void Extend(const Lib3dsMesh *mesh, const std::vector<Point> &points, const Poin
 
 // Extends each camera's reach by the mesh's faces where they are now, unless
 // its sphere shows that they can change neither.
-void Extend(const DrawnMesh &drawn, const std::vector<Point> &eyes, std::vector<Reach> *reach)
+void Extend(DrawnMesh &drawn, const std::vector<Point> &eyes, std::vector<Reach> *reach)
 {
     Lib3dsMatrix chain;
     DrawingMatrix(drawn, chain);
@@ -196,8 +192,13 @@ void Extend(const DrawnMesh &drawn, const std::vector<Point> &eyes, std::vector<
 
 void SetCameraRanges(Lib3dsFile *file, int frames)
 {
+    // A camera's node, if it has one, carries its animated position.
     std::vector<Lib3dsCamera *> cameras;
-    for (Lib3dsCamera *c = file->cameras; c; c = c->next) cameras.push_back(c);
+    std::vector<Lib3dsNode *> cameraNodes;
+    for (Lib3dsCamera *c = file->cameras; c; c = c->next) {
+        cameras.push_back(c);
+        cameraNodes.push_back(lib3ds_file_node_by_name(file, c->name, LIB3DS_CAMERA_NODE));
+    }
     std::vector<DrawnMesh> drawn;
     CollectDrawn(file, file->nodes, &drawn);
     std::vector<Reach> reach(cameras.size());
@@ -206,12 +207,12 @@ void SetCameraRanges(Lib3dsFile *file, int frames)
     for (int sample = 0; sample <= samples; ++sample) {
         lib3ds_file_eval(file, static_cast<float>(double(sample) * frames / samples));
         std::vector<Point> eyes;
-        for (Lib3dsCamera *camera : cameras) {
-            Lib3dsNode *node = lib3ds_file_node_by_name(file, camera->name, LIB3DS_CAMERA_NODE);
-            const float *eye = node ? node->data.camera.pos : camera->position;
+        for (size_t i = 0; i < cameras.size(); ++i) {
+            const float *eye =
+                cameraNodes[i] ? cameraNodes[i]->data.camera.pos : cameras[i]->position;
             eyes.push_back({eye[0], eye[1], eye[2]});
         }
-        for (const DrawnMesh &d : drawn) Extend(d, eyes, &reach);
+        for (DrawnMesh &d : drawn) Extend(d, eyes, &reach);
     }
     // The player draws nothing nearer than its near plane or beyond its far
     // plane: a scene it draws nothing of gets those planes.
