@@ -127,11 +127,11 @@ Scene BuildOpening()
     });
     scene.AddObject(GlowCard("Haze", {0, 0, 0}, 400, {0, -1, 0}, {0, 0, 1}, "Haze"), haze);
 
-    // A rim of light around the planet, always facing the camera: the
-    // image's ring alone, without its faint middle.
+    // A rim of light around the planet, always facing the camera.
     Motion rim;
     rim.rotation = FaceCamera(frames, 2, camera, Fixed({0, 0, 0}));
-    scene.AddObject(GlowBand("rim", {0, 0, 0}, 150, {0, -1, 0}, {0, 0, 1}, 0.59f, 0.84f, 32, "Rim"),
+    scene.AddObject(GlowBand("rim", {0, 0, 0}, 150, {0, -1, 0}, {0, 0, 1}, kFlareRingInner,
+                             kFlareRingOuter, 32, "Rim"),
                     rim);
 
     // Glints riding on the outer ring, flashing on the beats. Hung under the

@@ -100,8 +100,8 @@ void AddPixels(Scene &scene, const std::vector<Vec3> &pixels, const Material &go
 // A halo ring behind the words with sparks turning round it.
 void AddHalo(Scene &scene)
 {
-    // The image's ring alone, without its faint middle.
-    auto halo = GlowBand("zHalo", {0, 0, 0}, 500, {0, -1, 0}, {0, 0, 1}, 0.59f, 0.84f, 48, "Halo");
+    auto halo = GlowBand("zHalo", {0, 0, 0}, 500, {0, -1, 0}, {0, 0, 1}, kFlareRingInner,
+                         kFlareRingOuter, 48, "Halo");
     Motion breathe;
     breathe.position = {{0, kLogoCentre + Vec3{0, 40, 0}}};
     breathe.scale = SampleScale(kSlot8, 1, [](float t) {

@@ -34,6 +34,9 @@ Mesh GlowCard(const std::string &name, Vec3 center, float size, Vec3 normal, Vec
 // count: its edges lie outside the outer circle and inside the inner one.
 Mesh GlowBand(const std::string &name, Vec3 center, float size, Vec3 normal, Vec3 up,
               float innerReach, float outerReach, unsigned sides, const std::string &material);
+// The reaches between which flare_ring.png shows its ring: a GlowBand
+// between them leaves out the image's faint middle and its black rim.
+constexpr float kFlareRingInner = 0.59f, kFlareRingOuter = 0.84f;
 // Three crossed squares of edge `size` around `center` (XZ, YZ and XY planes):
 // a glow that reads as a round light from any side.
 Mesh Sprite(const std::string &name, Vec3 center, float size, const std::string &material);
