@@ -29,13 +29,11 @@ Scene BuildOpening()
     const int frames = kSlot8;
     Scene scene;
     scene.AddMaterial(Material::Textured("Nebula", "nebula.jpg"));
-    const Material chrome = Material::Reflective("Sunset chrome", "sunset_env.png");
-    const Material gold = Material::Reflective("Gold", "gold_env.png");
-    const Material moonChrome = Material::Reflective("Moon chrome", "chrome_env.png");
-    for (const Material &m : {chrome, gold, moonChrome}) {
-        scene.AddMaterial(m);
-        scene.AddMaterial(SphereMapTwin(m));
-    }
+    const Material chrome =
+        AddReflective(scene, Material::Reflective("Sunset chrome", "sunset_env.png"));
+    const Material gold = AddReflective(scene, Material::Reflective("Gold", "gold_env.png"));
+    const Material moonChrome =
+        AddReflective(scene, Material::Reflective("Moon chrome", "chrome_env.png"));
     scene.AddMaterial(Material::Glow("Star", "particle.png"));
     scene.AddMaterial(Material::Glow("Rim", "flare_ring.png"));
     scene.AddMaterial(Material::Glow("Glint", "sparkle.png"));

@@ -28,13 +28,10 @@ Scene BuildGlass()
     const int frames = kSlot4;
     Scene scene;
     scene.AddMaterial(Material::Textured("Caustics", "caustics.png"));
-    const Material ice = Material::Reflective("Ice", "ice_env.jpg");
-    const Material glass = Glass("Glass", "neon_env.png");
-    const Material prismGlass = Material::Reflective("Prism", "sunset_env.png");
-    for (const Material &m : {ice, glass, prismGlass}) {
-        scene.AddMaterial(m);
-        scene.AddMaterial(SphereMapTwin(m));
-    }
+    const Material ice = AddReflective(scene, Material::Reflective("Ice", "ice_env.jpg"));
+    const Material glass = AddReflective(scene, Glass("Glass", "neon_env.png"));
+    const Material prismGlass =
+        AddReflective(scene, Material::Reflective("Prism", "sunset_env.png"));
     scene.AddMaterial(Material::Glow("Core", "glow_blue.png"));
     scene.AddMaterial(Material::Glow("Beam", "beam.png"));
     scene.AddMaterial(Material::Glow("Spark", "glow_magenta.png"));

@@ -153,9 +153,7 @@ Scene BuildInterlude()
 {
     Scene scene;
     scene.AddMaterial(Material::Textured("Nebula", "nebula.jpg"));
-    const Material gold = Material::Reflective("Gold", "gold_env.png");
-    scene.AddMaterial(gold);
-    scene.AddMaterial(SphereMapTwin(gold));
+    const Material gold = AddReflective(scene, Material::Reflective("Gold", "gold_env.png"));
     scene.AddMaterial(Material::Glow("Halo", "flare_ring.png"));
     scene.AddMaterial(Material::Glow("Spark", "glow_orange.png"));
     scene.AddMaterial(Material::Glow("SparkBlue", "glow_blue.png"));

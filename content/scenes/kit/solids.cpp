@@ -23,6 +23,13 @@ scenekit::Material SphereMapTwin(const scenekit::Material &reflective)
     return twin;
 }
 
+scenekit::Material AddReflective(scenekit::Scene &scene, const scenekit::Material &reflective)
+{
+    scene.AddMaterial(reflective);
+    scene.AddMaterial(SphereMapTwin(reflective));
+    return reflective;
+}
+
 void ShareSphereMapping(Mesh &mesh, const scenekit::Material &reflective, bool opens, bool closes)
 {
     if (mesh.faces.empty()) return;

@@ -23,6 +23,9 @@ void ClearTexels(scenekit::Mesh &mesh);
 // Meshes drawn one right after another can share the mapping the same way:
 // the first opens it, the last closes it, the ones between are all twin.
 scenekit::Material SphereMapTwin(const scenekit::Material &reflective);
+// Adds `reflective` and its twin to the scene, as ShareSphereMapping needs
+// them both; returns `reflective`.
+scenekit::Material AddReflective(scenekit::Scene &scene, const scenekit::Material &reflective);
 // Gives every face of a mesh of `reflective` the twin's name but the first
 // when the mesh `opens` the mapping and the last when it `closes` it (the
 // scene needs both materials). The content tests check that no other face is
