@@ -21,7 +21,12 @@ constexpr int kSoundtrackSynthesisRate = 44100;
 // the same samples: all randomness comes from a generator with a fixed seed.
 std::vector<short> RenderSoundtrack(int sampleRate = kSoundtrackSynthesisRate);
 
-// Renders at the synthesis rate, resamples to the file's rate and writes it to `path` as
-// constant-bitrate MP3. Answers false with a reason in `error` (when non-null) if the file
+// Resamples `synthesized` (from RenderSoundtrack at the synthesis rate) to the file's rate and
+// writes it to `path` as constant-bitrate MP3. Answers false with a reason in `error` (when
+// non-null) if the file cannot be written.
+bool EncodeSoundtrack(const std::string &path, const std::vector<short> &synthesized,
+                      std::string *error);
+
+// Renders at the synthesis rate and writes the result as EncodeSoundtrack does. Answers false with a reason in `error` (when non-null) if the file
 // cannot be written.
 bool WriteSoundtrack(const std::string &path, std::string *error);
