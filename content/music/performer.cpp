@@ -28,7 +28,6 @@ void Performer::Perform()
 void Performer::Drums(int bar, Beat beat)
 {
     rhythm_.push_back([=] {
-        if (beat == Beat::None) return;
         const bool fill =
             bar % 4 == 3 && (beat == Beat::Drive || beat == Beat::Climax || beat == Beat::Groove);
         for (int step = 0; step < 16; ++step) DrumStep(bar, step, beat, fill);
@@ -64,7 +63,6 @@ void Performer::Bass(int bar, BassLine line, float velocity)
     tonal_.push_back([=] {
         const int root = ChordAt(bar).bass;
         switch (line) {
-        case BassLine::None: break;
         case BassLine::Held:
             music::Bass(mix_, At(bar, 0), kBar - 0.05, root, 0.75f * velocity,
                         {160.0f, 250.0f, 0.4f, 0.8f}, kBassPlace);
@@ -177,7 +175,6 @@ void Performer::DrumStep(int bar, int step, Beat beat, bool fill)
     const float humanize = 0.85f + 0.15f * rng.Unit();
     const double time = Swung(bar, step);
     switch (beat) {
-    case Beat::None: return;
     case Beat::Pulse:
         if (onBeat) Kick(mix_, time, 0.6f, 0.3f, kKickPlace);
         if (offBeat) HiHat(mix_, time, 0.6f * humanize, false, kHatPlace);
