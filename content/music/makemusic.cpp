@@ -26,8 +26,7 @@ int main(int argc, char **argv)
     const auto encoded = Clock::now();
     auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
     std::fprintf(
-        stderr,
-        "makemusic: %.1f s of audio, rendered in %.2f s, resampled and encoded in %.2f s\n",
+        stderr, "makemusic: %.1f s of audio, rendered in %.2f s, resampled and encoded in %.2f s\n",
         synthesized.size() / 2.0 / kSoundtrackSynthesisRate, seconds(rendered - start),
         seconds(encoded - rendered));
     return 0;

@@ -30,6 +30,6 @@ std::vector<short> RenderSoundtrack(int sampleRate = kSoundtrackSynthesisRate);
 bool EncodeSoundtrack(const std::string &path, const std::vector<short> &synthesized,
                       std::string *error);
 
-// Renders at the synthesis rate and writes the result as EncodeSoundtrack does. Answers false with a reason in `error` (when non-null) if the file
-// cannot be written.
+// Renders at the synthesis rate and writes the result as EncodeSoundtrack does. Answers false with
+// a reason in `error` (when non-null) if the file cannot be written.
 bool WriteSoundtrack(const std::string &path, std::string *error);
