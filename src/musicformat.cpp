@@ -11,14 +11,14 @@ int ReadMusicFormat(const char *path, MusicFormat *format)
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
     long rate = 0;
     int channels = 0, encoding = 0;
-    // The output format is only known once the first frame has been read.
-    int found = mpg123_open(handle, path) == MPG123_OK &&
-                mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK;
-    mpg123_frameinfo frame;
-    found = found && mpg123_info(handle, &frame) == MPG123_OK;
+    // The output format is only known once the first frame has been read;
+    // with every output format allowed it is that frame's own rate and
+    // channels (two for stereo, joint stereo and dual channel alike).
+    const int found = mpg123_open(handle, path) == MPG123_OK &&
+                      mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK;
     if (found) {
-        format->rate = frame.rate;
-        format->channels = frame.mode == MPG123_M_MONO ? 1 : 2;
+        format->rate = rate;
+        format->channels = channels;
     }
     mpg123_close(handle);
     mpg123_delete(handle);
