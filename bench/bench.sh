@@ -47,15 +47,16 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-# The working tree's plan serves both builds: older revisions have no showplan,
-# and the scene files keep their names.
-# A run's data fills every slot of the plan, measured or not.
+# The working tree's plan serves both builds (older revisions have no showplan,
+# and the scene files keep their names); a run's data fills every slot of the
+# plan, measured or not.
 names=() slotStartMs=() slotMs=() planScenes=()
-"$build/tools/showplan/showplan" | awk -v only="${BENCH_SCENES:-}" -f "$here/scenes.awk" >"$work/scenes" || exit 2
+"$build/tools/showplan/showplan" >"$work/plan" || exit 2
+awk -v only="${BENCH_SCENES:-}" -f "$here/scenes.awk" "$work/plan" >"$work/scenes" || exit 2
 while read -r file start duration; do
   names+=("$file") slotStartMs+=("$start") slotMs+=("$duration")
 done <"$work/scenes"
-while read -r file _; do planScenes+=("$file"); done < <("$build/tools/showplan/showplan" | awk -f "$here/scenes.awk")
+while read -r file _; do planScenes+=("$file"); done < <(awk -f "$here/scenes.awk" "$work/plan")
 
 mkdir -p "$out"
 rm -rf "$out"/{runs.tsv,scenes.dat,scenes-cpu.dat,table.txt,bench.png,show-A.dat,show-B.dat,logs}

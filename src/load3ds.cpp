@@ -12,13 +12,13 @@
 
 #include "main.h"
 #include "scenecheck.h"
+#include "scenelimits.h"
 #include "texturemanager.h"
 
 namespace {
 
 const float Aspect = 1.333f;  // whatever the window's shape
 const int SceneLights = 7;    // GL_LIGHT1 .. GL_LIGHT7
-const char DummyName[] = "$$$DUMMY";
 
 const GLfloat FaceAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
 const GLfloat FaceDiffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
@@ -67,8 +67,6 @@ void TerminateNames(Lib3dsFile *file)
 
 }  // namespace
 
-const char Load3ds::TargetNodeName[] = "Camera01";
-
 Load3ds::Load3ds() : file(NULL), cameraName(NULL), blending(0)
 {
     fileName[0] = '\0';
@@ -91,7 +89,7 @@ int Load3ds::Open(const char *name)
     TerminateNames(file);
     if (!file->cameras) Quit(1, "Load3ds error : no camera");
     cameraName = file->cameras->name;
-    strcpy(targetName, TargetNodeName);
+    strcpy(targetName, scenelimits::TargetNodeName);
     LoadMaterials();
     lib3ds_file_eval(file, 0.0f);
     return 1;
@@ -165,7 +163,8 @@ int Load3ds::RenderNode(Lib3dsNode *node)
 {
     // Node matrices are world transforms already: children need no parent matrix.
     for (Lib3dsNode *child = node->childs; child; child = child->next) RenderNode(child);
-    if (node->type != LIB3DS_OBJECT_NODE || strcmp(node->name, DummyName) == 0) return 1;
+    if (node->type != LIB3DS_OBJECT_NODE || strcmp(node->name, scenelimits::DummyNodeName) == 0)
+        return 1;
 
     if (!node->user.d) {
         Lib3dsMesh *mesh = lib3ds_file_mesh_by_name(file, node->name);

@@ -11,13 +11,11 @@
 class Load3ds {
 public:
     enum { PathSize = 256, MsPerFrame = 100 };  // ten keyframes a second
-    // The target node every scene is seen towards, whatever its camera's name.
-    static const char TargetNodeName[];
 
     char fileName[PathSize];    // "data/<name>"
     Lib3dsFile *file;           // owned; null until Open
     char *cameraName;           // name of a camera inside file; null until Open
-    char targetName[PathSize];  // TargetNodeName
+    char targetName[PathSize];  // scenelimits::TargetNodeName
     int blending;               // additive blending is the state last recorded into a list
 
     Load3ds();

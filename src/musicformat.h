@@ -12,6 +12,10 @@ struct MusicFormat {
 // path, or 0 when the file cannot be opened or holds no MPEG audio frame.
 int ReadMusicFormat(const char *path, MusicFormat *format);
 
+// Seconds of audio in the MPEG audio file at path, the whole file scanned;
+// -1 when libmpg123 cannot tell.
+double MusicSeconds(const char *path);
+
 // Writes "<rate> Hz mono" or "<rate> Hz stereo" into text (at most size
 // bytes, terminated): the one way the show and its checker name a format.
 void DescribeMusicFormat(const MusicFormat &format, char *text, unsigned size);

@@ -31,7 +31,7 @@ public:
     // answers 0 and binds nothing when there is none.
     int BindTexture(const char *name);
     // Lower-cases the ASCII letters A-Z of text in place; answers 1.
-    int strToLower(char *text);
+    static int strToLower(char *text);
     // Answers 1 when LoadTexture uploads pixels decoded in this format as they
     // are (3 bytes each, red, green, blue), 0 when it converts them first.
     static int UploadsAsDecoded(const SDL_PixelFormat *format);

@@ -4,9 +4,8 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
-#include "mp3.h"
-#include "resample.h"
 #include "soundtrack.h"
 
 int main(int argc, char **argv)
@@ -19,20 +18,16 @@ int main(int argc, char **argv)
     const auto start = Clock::now();
     const std::vector<short> synthesized = RenderSoundtrack(kSoundtrackSynthesisRate);
     const auto rendered = Clock::now();
-    const std::vector<short> pcm =
-        ResampleStereo(synthesized, kSoundtrackSynthesisRate, kSoundtrackFileRate);
-    const auto resampled = Clock::now();
     std::string error;
-    if (!EncodeMp3(argv[1], pcm, kSoundtrackFileRate, kSoundtrackFileKbps, &error)) {
+    if (!EncodeSoundtrack(argv[1], synthesized, &error)) {
         std::fprintf(stderr, "makemusic: %s\n", error.c_str());
         return 1;
     }
     const auto encoded = Clock::now();
     auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
     std::fprintf(
-        stderr,
-        "makemusic: %.1f s of audio, rendered in %.2f s, resampled in %.2f s, encoded in %.2f s\n",
-        pcm.size() / 2.0 / kSoundtrackFileRate, seconds(rendered - start),
-        seconds(resampled - rendered), seconds(encoded - resampled));
+        stderr, "makemusic: %.1f s of audio, rendered in %.2f s, resampled and encoded in %.2f s\n",
+        synthesized.size() / 2.0 / kSoundtrackSynthesisRate, seconds(rendered - start),
+        seconds(encoded - rendered));
     return 0;
 }

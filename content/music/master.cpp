@@ -2,14 +2,16 @@
 
 #include <cmath>
 
+#include "showplan.h"
 #include "synth.h"
 
 namespace music {
 
 namespace {
 
-constexpr double kFadeStart = 112.0;  // s: the last scene
-constexpr double kFadeEnd = 120.0;
+// In seconds: over the last scene.
+constexpr double kFadeStart = showplan::SlotStartMs(showplan::SceneCount - 1) / 1000.0;
+constexpr double kFadeEnd = showplan::ShowLengthMs / 1000.0;
 
 float FadeGain(double seconds)
 {

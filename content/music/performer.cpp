@@ -17,6 +17,15 @@ const Placement kPadPlace{0.26f, 0.0f, 0.0f, 0.30f, 0.65f};
 const Placement kLeadPlace{0.42f, 0.0f, 0.30f, 0.22f, 0.25f};
 const Placement kBellPlace{0.24f, 0.0f, 0.32f, 0.35f, 0.2f};
 
+// Calls play(note, bar) for each note of `phrase` in its bars [fromBar, toBar), in the
+// phrase's order, with the window moved to start at song bar `atBar`.
+template <typename Play>
+void PlayWindow(const std::vector<Note> &phrase, int atBar, int fromBar, int toBar, Play play)
+{
+    for (const Note &n : phrase)
+        if (n.bar >= fromBar && n.bar < toBar) play(n, atBar + n.bar - fromBar);
+}
+
 }  // namespace
 
 void Performer::Perform()
@@ -28,7 +37,6 @@ void Performer::Perform()
 void Performer::Drums(int bar, Beat beat)
 {
     rhythm_.push_back([=] {
-        if (beat == Beat::None) return;
         const bool fill =
             bar % 4 == 3 && (beat == Beat::Drive || beat == Beat::Climax || beat == Beat::Groove);
         for (int step = 0; step < 16; ++step) DrumStep(bar, step, beat, fill);
@@ -64,7 +72,6 @@ void Performer::Bass(int bar, BassLine line, float velocity)
     tonal_.push_back([=] {
         const int root = ChordAt(bar).bass;
         switch (line) {
-        case BassLine::None: break;
         case BassLine::Held:
             music::Bass(mix_, At(bar, 0), kBar - 0.05, root, 0.75f * velocity,
                         {160.0f, 250.0f, 0.4f, 0.8f}, kBassPlace);
@@ -127,9 +134,7 @@ void Performer::LeadPhrase(const std::vector<Note> &phrase, int atBar, int fromB
                            float velocity, float brightness, bool octave, bool third)
 {
     tonal_.push_back([=] {
-        for (const Note &n : phrase) {
-            if (n.bar < fromBar || n.bar >= toBar) continue;
-            const int bar = atBar + n.bar - fromBar;
+        PlayWindow(phrase, atBar, fromBar, toBar, [&](const Note &n, int bar) {
             const double time = Swung(bar, n.step), seconds = n.steps * kStep * 0.92;
             Lead(mix_, time, seconds, n.pitch, velocity, brightness, kLeadPlace);
             if (octave)
@@ -137,7 +142,7 @@ void Performer::LeadPhrase(const std::vector<Note> &phrase, int atBar, int fromB
             if (third)
                 Lead(mix_, time, seconds, ScaleBelow(n.pitch, 2), velocity * 0.5f, brightness,
                      kLeadPlace);
-        }
+        });
     });
 }
 
@@ -145,11 +150,9 @@ void Performer::BellPhrase(const std::vector<Note> &phrase, int atBar, int fromB
                            float velocity)
 {
     tonal_.push_back([=] {
-        for (const Note &n : phrase) {
-            if (n.bar < fromBar || n.bar >= toBar) continue;
-            const int bar = atBar + n.bar - fromBar;
+        PlayWindow(phrase, atBar, fromBar, toBar, [&](const Note &n, int bar) {
             Bell(mix_, Swung(bar, n.step), n.steps * kStep, n.pitch, velocity, kBellPlace);
-        }
+        });
     });
 }
 
@@ -177,7 +180,6 @@ void Performer::DrumStep(int bar, int step, Beat beat, bool fill)
     const float humanize = 0.85f + 0.15f * rng.Unit();
     const double time = Swung(bar, step);
     switch (beat) {
-    case Beat::None: return;
     case Beat::Pulse:
         if (onBeat) Kick(mix_, time, 0.6f, 0.3f, kKickPlace);
         if (offBeat) HiHat(mix_, time, 0.6f * humanize, false, kHatPlace);

@@ -48,6 +48,13 @@ float Sweep(float from, float to, int bar, int first, int bars)
     return from * std::pow(to / from, static_cast<float>(bar - first) / bars);
 }
 
+// The pad through `bar`, its cutoff following Sweep(from, to, ..., first, bars) from the bar's
+// start to its end.
+void SweptPad(Band &band, int bar, float from, float to, int first, int bars, float level = 1.0f)
+{
+    band.Pad(bar, Sweep(from, to, bar, first, bars), Sweep(from, to, bar + 1, first, bars), level);
+}
+
 // The eight bars of a drop: the full beat, rolling bass and an open pad; the arp joins for
 // the second half.
 void Drop(Band &band, int firstBar, float padHz, float arpHz, float arpLevel)
@@ -137,7 +144,7 @@ void Arrange(Band &band)
     // 0-8 s: the pad opens out of the dark over a held bass; a muted arp; the bell hints at
     // the end of the hook.
     for (int bar = 0; bar < 4; ++bar) {
-        band.Pad(bar, Sweep(220, 1600, bar, 0, 4), Sweep(220, 1600, bar + 1, 0, 4), 1.3f);
+        SweptPad(band, bar, 220, 1600, 0, 4, 1.3f);
         band.Arp(bar, Sweep(350, 900, bar, 0, 4), 0.8f);
         band.Bass(bar, BassLine::Held, 0.8f);
     }
@@ -172,7 +179,7 @@ void Arrange(Band &band)
     band.Riser(10, 12);
     for (int bar = 10; bar < 12; ++bar) {
         band.Bass(bar, BassLine::Offbeat, 0.9f);
-        band.Pad(bar, Sweep(1100, 5000, bar, 10, 2), Sweep(1100, 5000, bar + 1, 10, 2));
+        SweptPad(band, bar, 1100, 5000, 10, 2);
         band.Arp(bar, Sweep(1200, 4000, bar, 10, 2), 0.8f);
     }
 
@@ -207,14 +214,14 @@ void Arrange(Band &band)
     band.Crash(28, 0.8f);
     for (int bar = 28; bar < 32; ++bar) {
         band.Bass(bar, BassLine::Held);
-        band.Pad(bar, Sweep(900, 2000, bar, 28, 4), Sweep(900, 2000, bar + 1, 28, 4));
+        SweptPad(band, bar, 900, 2000, 28, 4);
     }
     band.BellPhrase(Theme(), 28, 0, 4, 0.8f);
 
     // 64-72 s: build. The lead takes the theme, the pulse returns, then roll and riser to
     // the dominant.
     for (int bar = 32; bar < 36; ++bar) {
-        band.Pad(bar, Sweep(1200, 6000, bar, 32, 4), Sweep(1200, 6000, bar + 1, 32, 4), 1.1f);
+        SweptPad(band, bar, 1200, 6000, 32, 4, 1.1f);
         band.Arp(bar, Sweep(800, 3500, bar, 32, 4), 0.7f);
         band.Bass(bar, BassLine::Offbeat, 0.9f);
     }
@@ -266,7 +273,7 @@ void Arrange(Band &band)
     for (int bar = 56; bar < 60; ++bar) {
         if (bar < 58) band.Drums(bar, Beat::Pulse);
         band.Bass(bar, BassLine::Held, 0.8f);
-        band.Pad(bar, Sweep(2600, 600, bar, 56, 4), Sweep(2600, 600, bar + 1, 56, 4));
+        SweptPad(band, bar, 2600, 600, 56, 4);
     }
     band.LeadPhrase(Hook(), 56, 0, 2, 0.7f, 0.5f);
     band.BellPhrase(Hook(), 58, 0, 1, 0.5f);

@@ -36,8 +36,8 @@ const std::vector<Note> &Counter();  // the bell's four-bar counter-melody
 // The pitch `degrees` steps of the A minor scale below `pitch` (for harmonies in thirds).
 int ScaleBelow(int pitch, int degrees);
 
-enum class Beat { None, Pulse, Drive, Groove, Broken, Climax };
-enum class BassLine { None, Held, Offbeat, Rolling, Electro };
+enum class Beat { Pulse, Drive, Groove, Broken, Climax };
+enum class BassLine { Held, Offbeat, Rolling, Electro };
 
 // The parts the arrangement calls on, bar by bar.
 class Band {

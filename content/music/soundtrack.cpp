@@ -54,6 +54,14 @@ std::vector<short> RenderSoundtrack(int sampleRate)
     return music::Master(mix);
 }
 
+bool EncodeSoundtrack(const std::string &path, const std::vector<short> &synthesized,
+                      std::string *error)
+{
+    const std::vector<short> pcm =
+        ResampleStereo(synthesized, kSoundtrackSynthesisRate, kSoundtrackFileRate);
+    return EncodeMp3(path, pcm, kSoundtrackFileRate, kSoundtrackFileKbps, error);
+}
+
 bool WriteSoundtrack(const std::string &path, std::string *error)
 {
     // Find out that the file cannot be made before spending seconds on the render.
@@ -64,7 +72,5 @@ bool WriteSoundtrack(const std::string &path, std::string *error)
         return false;
     }
     std::fclose(probe);
-    const std::vector<short> pcm = ResampleStereo(RenderSoundtrack(kSoundtrackSynthesisRate),
-                                                  kSoundtrackSynthesisRate, kSoundtrackFileRate);
-    return EncodeMp3(path, pcm, kSoundtrackFileRate, kSoundtrackFileKbps, error);
+    return EncodeSoundtrack(path, RenderSoundtrack(kSoundtrackSynthesisRate), error);
 }

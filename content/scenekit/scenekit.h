@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "scenelimits.h"
+
 namespace scenekit {
 
 struct Vec3 {
@@ -214,7 +216,8 @@ struct Motion {
 enum class NodeType { Object, Camera, Target, Light };
 
 constexpr int kNoParent = -1;
-constexpr const char *kDummyName = "$$$DUMMY";  // object nodes the player never draws
+// Object nodes the player never draws.
+constexpr const char *kDummyName = scenelimits::DummyNodeName;
 
 struct Node {
     NodeType type = NodeType::Object;

@@ -16,7 +16,6 @@ namespace {
 
 constexpr size_t kMaxNameBytes = 63;
 constexpr size_t kMaxListSize = 65535;  // indices are 16-bit words in the file
-constexpr char kTargetName[] = "Camera01";
 
 std::string Quoted(const std::string &name)
 {
@@ -261,7 +260,7 @@ bool CheckPlayable(const Scene &scene, std::string *error)
     if (!HasNode(scene.nodes(), NodeType::Camera, first))
         return Fail(error, "no camera node is named " + Quoted(first) +
                                ", the camera whose name sorts first");
-    if (!HasNode(scene.nodes(), NodeType::Target, kTargetName))
+    if (!HasNode(scene.nodes(), NodeType::Target, scenelimits::TargetNodeName))
         return Fail(error, "no target node is named \"Camera01\"");
 
     std::set<std::string> meshNames, materialNames;

@@ -25,6 +25,10 @@ constexpr int MaxKeyFrame = 1 << 22;
 // is drawn.
 constexpr double NearPlane = 0.1;
 constexpr double FarPlane = 20000.0;
+// The target node every scene is seen towards, whatever its camera's name.
+constexpr char TargetNodeName[] = "Camera01";
+// Object nodes of this name only carry their children: none is drawn.
+constexpr char DummyNodeName[] = "$$$DUMMY";
 
 }  // namespace scenelimits
 

@@ -26,6 +26,7 @@
 #include "fuzzthrough.h"
 #include "lib3dsprobe.h"
 #include "scenecheck.h"
+#include "scenelimits.h"
 
 int fuzzInputsThrough = 0;
 
@@ -115,8 +116,8 @@ void Exercise(Lib3dsFile *file)
     lib3ds_file_eval(file, 0.0f);
     // Any camera can be chosen; the target's name is fixed.
     std::vector<std::pair<Lib3dsNode *, Lib3dsNode *>> views;
-    // Load3ds::TargetNodeName, which lives with the GL code this target leaves out.
-    Lib3dsNode *target = lib3ds_file_node_by_name(file, "Camera01", LIB3DS_TARGET_NODE);
+    Lib3dsNode *target =
+        lib3ds_file_node_by_name(file, scenelimits::TargetNodeName, LIB3DS_TARGET_NODE);
     for (Lib3dsCamera *c = file->cameras; c; c = c->next) {
         Lib3dsNode *camera = lib3ds_file_node_by_name(file, c->name, LIB3DS_CAMERA_NODE);
         if (camera && target) views.emplace_back(camera, target);

@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "audiocheck.h"
-#include "mp3.h"
-#include "resample.h"
 #include "soundtrack.h"
 
 namespace {
@@ -70,16 +68,14 @@ std::vector<double> BandExcessDb(const std::vector<short> &file,
 
 class Soundtrack : public ::testing::Test {
 protected:
-    // Renders, resamples and encodes as WriteSoundtrack does, keeping the synthesized samples
-    // for comparison.
+    // Renders and encodes as WriteSoundtrack does, keeping the synthesized samples for
+    // comparison.
     static void SetUpTestSuite()
     {
         dir_ = new ScratchDir;
         pcm_ = RenderSoundtrack();
         std::string error;
-        ok_ = EncodeMp3(dir_->File("soundtrack.mp3"),
-                        ResampleStereo(pcm_, kSoundtrackSynthesisRate, kRate), kRate,
-                        kSoundtrackFileKbps, &error) &&
+        ok_ = EncodeSoundtrack(dir_->File("soundtrack.mp3"), pcm_, &error) &&
               DecodeMp3File(dir_->File("soundtrack.mp3"), &audio_, &error);
         error_ = error;
     }

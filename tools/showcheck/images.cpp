@@ -23,10 +23,9 @@ bool PowerOfTwo(int n)
 // The store lower-cases a name before it opens the file.
 std::string Lowered(const std::string &name)
 {
-    static TextureManager store;
     std::vector<char> text(name.begin(), name.end());
     text.push_back('\0');
-    store.strToLower(text.data());
+    TextureManager::strToLower(text.data());
     return text.data();
 }
 

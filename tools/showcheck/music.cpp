@@ -1,7 +1,6 @@
 // The music as the show's start-up loads it and the sound device plays it.
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
-#include <mpg123.h>
 #include <stdio.h>
 #include <sys/stat.h>
 
@@ -13,26 +12,6 @@
 
 namespace showcheck {
 namespace {
-
-// Seconds of audio in an MPEG audio file, -1 when libmpg123 cannot tell.
-double Mp3Seconds(const std::string &path)
-{
-    int error = MPG123_OK;
-    mpg123_handle *handle = mpg123_new(NULL, &error);
-    if (!handle) return -1;
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-    double seconds = -1;
-    long rate = 0;
-    int channels = 0, encoding = 0;
-    if (mpg123_open(handle, path.c_str()) == MPG123_OK && mpg123_scan(handle) == MPG123_OK &&
-        mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK && rate > 0) {
-        const off_t samples = mpg123_length(handle);
-        if (samples >= 0) seconds = double(samples) / rate;
-    }
-    mpg123_close(handle);
-    mpg123_delete(handle);
-    return seconds;
-}
 
 // sdl12-compat, SDL 1.2's interface on SDL 2, calls itself 1.2.50 or later.
 bool OnSdl12Compat(std::string *version)
@@ -101,7 +80,7 @@ void CheckMusic(Report *report)
     }
     CheckFormat(report, name, format);
 
-    const double seconds = Mp3Seconds(path);
+    const double seconds = MusicSeconds(path.c_str());
     const double showSeconds = showplan::ShowLengthMs / 1000.0;
     if (seconds >= 0 && seconds < showSeconds) {
         char text[160];

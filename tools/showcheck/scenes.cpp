@@ -18,12 +18,12 @@
 #include "checks.h"
 #include "load3ds.h"
 #include "scenecheck.h"
+#include "scenelimits.h"
 #include "showplan.h"
 
 namespace showcheck {
 namespace {
 
-const char DummyName[] = "$$$DUMMY";
 // The picture the camera gives is checked this often over the scene's slot.
 const int CameraStepMs = 10;
 
@@ -82,13 +82,13 @@ void CheckCamera(Report *report, const char *name, Lib3dsFile *file, int slotMs)
     const char *cameraName = file->cameras->name;
     Lib3dsNode *eye = lib3ds_file_node_by_name(file, cameraName, LIB3DS_CAMERA_NODE);
     Lib3dsNode *target =
-        lib3ds_file_node_by_name(file, Load3ds::TargetNodeName, LIB3DS_TARGET_NODE);
+        lib3ds_file_node_by_name(file, scenelimits::TargetNodeName, LIB3DS_TARGET_NODE);
     const std::string stops = " (the show stops at the scene's first picture: load3ds : No ";
     if (!eye)
         report->Error(name, "no camera node named " + Quoted(cameraName) +
                                 ", the first camera by name" + stops + "camera)");
     if (!target)
-        report->Error(name, "no target node named " + Quoted(Load3ds::TargetNodeName) + stops +
+        report->Error(name, "no target node named " + Quoted(scenelimits::TargetNodeName) + stops +
                                 "target)");
     if (!eye || !target) return;
 
@@ -141,7 +141,8 @@ void CheckDrawn(Report *report, const char *name, Lib3dsFile *file, Lib3dsNode *
 {
     for (; node; node = node->next) {
         CheckDrawn(report, name, file, node->childs, checked);
-        if (node->type != LIB3DS_OBJECT_NODE || strcmp(node->name, DummyName) == 0) continue;
+        if (node->type != LIB3DS_OBJECT_NODE || strcmp(node->name, scenelimits::DummyNodeName) == 0)
+            continue;
         const Lib3dsMesh *mesh = lib3ds_file_mesh_by_name(file, node->name);
         if (!mesh)
             report->Warning(name, "object node " + Quoted(node->name) +
