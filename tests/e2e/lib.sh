@@ -27,6 +27,7 @@ E2E_RUN=$E2E_DIR/run
 E2E_SHOWTMP=$E2E_DIR/showtmp
 SHOW_PID=
 XVFB_PID=
+XVFB_SOCKET_ID=
 SHOW_STATUS=
 SHOW_ARGS=()
 WATCHDOG_PID=
@@ -156,6 +157,8 @@ start_xvfb() {
     done
     [ -s "$E2E_DIR/display" ] || fail "Xvfb gave no display"
     export DISPLAY=:$(head -n 1 "$E2E_DIR/display")
+    XVFB_SOCKET_ID=$(socket_id "/tmp/.X11-unix/X${DISPLAY#:}")
+    [ -n "$XVFB_SOCKET_ID" ] || fail "Xvfb made no socket for $DISPLAY"
     # Full screen through a window manager, as sdl12-compat asks for it.
     "$FULLSCREENWM" >"$E2E_DIR/fullscreenwm" 2>/dev/null &
     HELPER_PIDS+=($!)
@@ -166,22 +169,26 @@ start_xvfb() {
     fail "fullscreenwm did not start"
 }
 
+# Inode and change time of a file: which file stands at a path, even where
+# another takes the same path later.
+socket_id() { stat -c '%i %z' "$1" 2>/dev/null; }
+
 # Ends the Xvfb as the exit trap does, and checks that it went with its lock
-# file and socket. Another test's Xvfb may take the display number at once:
-# a lock file holding another pid is not ours.
+# file and socket. Another test's Xvfb may take the display number at once,
+# and writes its socket before its lock: a lock file holding another pid, or
+# a socket that is not the one our Xvfb made, is not ours.
 stop_xvfb() {
     [ -n "$XVFB_PID" ] || return 0
-    local pid=$XVFB_PID number=${DISPLAY#:} lock owner
+    local pid=$XVFB_PID number=${DISPLAY#:} lock socket owner
     kill -TERM "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     XVFB_PID=
     kill -0 "$pid" 2>/dev/null && fail "Xvfb (pid $pid) still runs after TERM"
     lock=/tmp/.X$number-lock
-    owner=$(tr -d ' ' <"$lock" 2>/dev/null)
+    socket=/tmp/.X11-unix/X$number
+    owner=$({ tr -d ' ' <"$lock"; } 2>/dev/null)
     [ "$owner" = "$pid" ] && fail "Xvfb left its lock file $lock"
-    if [ -z "$owner" ] && [ -e "/tmp/.X11-unix/X$number" ]; then
-        fail "Xvfb left its socket /tmp/.X11-unix/X$number"
-    fi
+    [ "$(socket_id "$socket")" = "$XVFB_SOCKET_ID" ] && fail "Xvfb left its socket $socket"
     return 0
 }
 
