@@ -16,6 +16,7 @@
 #include "ranges.h"
 #include "rotation.h"
 #include "scenekit.h"
+#include "written.h"
 
 namespace scenekit {
 namespace {
@@ -239,24 +240,6 @@ Lib3dsNode *NewNode(const Scene &scene, const Node &node)
     }
     }
     return out;
-}
-
-// The scene's nodes, and a still node for each light that has none: other
-// readers leave a light without a node out of their scene graph.
-std::vector<Node> NodesToWrite(const Scene &scene)
-{
-    std::vector<Node> nodes = scene.nodes();
-    for (const Light &light : scene.lights()) {
-        const bool hasNode = std::any_of(nodes.begin(), nodes.end(), [&](const Node &n) {
-            return n.type == NodeType::Light && n.name == light.name;
-        });
-        if (hasNode) continue;
-        Node node;
-        node.type = NodeType::Light;
-        node.name = light.name;
-        nodes.push_back(node);
-    }
-    return nodes;
 }
 
 // Other readers take node ids for positions in the file, as 3D Studio writes

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "scenekit.h"
+#include "written.h"
 
 namespace scenekit {
 
@@ -176,6 +177,22 @@ int Scene::AddLight(const Light &light, const std::vector<Vec3Key> &positions)
         AddNode(node);
     }
     return index;
+}
+
+std::vector<Node> NodesToWrite(const Scene &scene)
+{
+    std::vector<Node> nodes = scene.nodes();
+    for (const Light &light : scene.lights()) {
+        const bool hasNode = std::any_of(nodes.begin(), nodes.end(), [&](const Node &n) {
+            return n.type == NodeType::Light && n.name == light.name;
+        });
+        if (hasNode) continue;
+        Node node;
+        node.type = NodeType::Light;
+        node.name = light.name;
+        nodes.push_back(node);
+    }
+    return nodes;
 }
 
 }  // namespace scenekit

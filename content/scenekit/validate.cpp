@@ -10,6 +10,7 @@
 #include "rotation.h"
 #include "scenekit.h"
 #include "scenelimits.h"
+#include "written.h"
 
 namespace scenekit {
 namespace {
@@ -173,11 +174,12 @@ bool CheckNodeTracks(const Node &node, const std::string &what, std::string *err
     return ExpandRotationKeys(m.rotation, &expanded, error, what);
 }
 
-// Every light is written with a node, its own when it has none.
-bool CheckNodes(const std::vector<Node> &nodes, size_t lights, std::string *error)
+// `written` counts the nodes as saved: a light without a node gets one.
+bool CheckNodes(const std::vector<Node> &nodes, size_t written, std::string *error)
 {
-    if (nodes.size() + lights >= kMaxListSize)
-        return Fail(error, "a scene holds at most 65534 nodes and lights together");
+    if (written >= kMaxListSize)
+        return Fail(error, "a scene holds at most 65534 nodes, with one for each light that has "
+                           "no node of its own");
     const int count = static_cast<int>(nodes.size());
     for (int i = 0; i < count; ++i) {
         const Node &node = nodes[i];
@@ -230,7 +232,7 @@ bool CheckPlayerLimits(const Scene &scene, std::string *error)
     const std::string limit = std::to_string(most);
     if (scene.materials().size() > most || scene.meshes().size() > most ||
         scene.cameras().size() > most || scene.lights().size() > most ||
-        scene.nodes().size() > most)
+        NodesToWrite(scene).size() > most)
         return Fail(error, "the player reads at most " + limit +
                                " materials, meshes, cameras, lights and nodes each");
     size_t elements = 0;
@@ -303,7 +305,7 @@ bool Scene::Validate(std::string *error, const SaveOptions &options) const
     for (const Light &l : lights_)
         if (!Finite(l.position))
             return Fail(error, "light " + Quoted(l.name) + " has a position that is not finite");
-    if (!CheckNodes(nodes_, lights_.size(), error)) return false;
+    if (!CheckNodes(nodes_, NodesToWrite(*this).size(), error)) return false;
     if (frames_ < 0) return Fail(error, "the animation length is negative");
     if (options.checkPlayable && !CheckPlayable(*this, error)) return false;
     return true;

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "primitives.h"
+#include "scenelimits.h"
 #include "support.h"
 
 using namespace scenekit;
@@ -222,4 +223,33 @@ TEST(Validation, StructuralFaultsAreRefusedEvenWhenPlayerRulesAreWaived)
     std::string error;
     EXPECT_FALSE(scene.Save(dir.Path("bad.3ds"), &error, lax));
     EXPECT_NE(error.find("uses point 1000"), std::string::npos) << error;
+}
+
+// Save writes a still node for each light that has none: the limits count
+// that node, and only that one.
+TEST(Validation, NodeLimitsCountTheNodesAsWritten)
+{
+    const size_t playerMost = scenelimits::MaxListLength;
+    const Light lamp{"Lamp", {10, 0, 10}};
+    Scene scene = GoodScene();
+    while (scene.nodes().size() < playerMost) scene.AddDummy(Motion());
+    std::string error;
+    EXPECT_TRUE(scene.Validate(&error)) << error;
+    Scene withLamp = scene;
+    withLamp.AddLight(lamp);
+    EXPECT_FALSE(withLamp.Validate(&error));
+    EXPECT_NE(error.find("at most 8192"), std::string::npos) << error;
+
+    SaveOptions lax;
+    lax.checkPlayable = false;
+    Scene large = GoodScene();
+    while (large.nodes().size() < 65533) large.AddDummy(Motion());
+    Scene litByNode = large;
+    litByNode.AddLight(lamp, {{0, lamp.position}});
+    EXPECT_TRUE(litByNode.Validate(&error, lax)) << error;
+    large.AddDummy(Motion());
+    EXPECT_TRUE(large.Validate(&error, lax)) << error;
+    large.AddLight(lamp);
+    EXPECT_FALSE(large.Validate(&error, lax));
+    EXPECT_NE(error.find("at most 65534 nodes"), std::string::npos) << error;
 }
