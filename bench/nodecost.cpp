@@ -24,6 +24,7 @@
 #include "load3ds.h"
 #include "main.h"
 #include "offscreen.h"
+#include "scenelimits.h"
 #include "texturemanager.h"
 
 namespace {
@@ -58,7 +59,8 @@ void CollectDrawn(Lib3dsFile *file, Lib3dsNode *node, std::vector<Lib3dsNode *> 
 {
     for (; node; node = node->next) {
         CollectDrawn(file, node->childs, out);
-        if (node->type == LIB3DS_OBJECT_NODE && strcmp(node->name, "$$$DUMMY") != 0 &&
+        if (node->type == LIB3DS_OBJECT_NODE &&
+            strcmp(node->name, scenelimits::DummyNodeName) != 0 &&
             lib3ds_file_mesh_by_name(file, node->name))
             out->push_back(node);
     }
@@ -112,7 +114,7 @@ Cost Measure(const char *scene, const Group *hidden, int frames, GLuint query)
         for (Lib3dsNode *node : drawn)
             if (std::find(hidden->nodes.begin(), hidden->nodes.end(), node->name) !=
                 hidden->nodes.end())
-                strcpy(node->name, "$$$DUMMY");
+                strcpy(node->name, scenelimits::DummyNodeName);
     }
     const int lastMs = std::max(1, int(load.file->frames)) * 100;
     Cost cost;

@@ -155,7 +155,8 @@ static void RefuseMusicThatWouldOverrun()
 static void StartAudio()
 {
     if (SDL_Init(SDL_INIT_AUDIO) < 0) QuitWithSdlError("Audio initialisation failed : ");
-    if (Mix_OpenAudio(showplan::MusicRateHz, AUDIO_S16LSB, showplan::MusicChannels, 4096) < 0)
+    if (Mix_OpenAudio(showplan::MusicRateHz, AUDIO_S16LSB, showplan::MusicChannels,
+                      showplan::MusicBufferFrames) < 0)
         QuitWithSdlError("Couldn't open audio: ");
     audioOpened = 1;
 

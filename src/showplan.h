@@ -17,6 +17,9 @@ constexpr char MusicFile[] = "2minute.mp3";
 // The sound device's format; SDL_mixer converts music in any other.
 constexpr int MusicRateHz = 22050;
 constexpr int MusicChannels = 2;
+// Frames the mixer mixes at a time: the music's volume changes only between
+// them.
+constexpr int MusicBufferFrames = 4096;
 
 struct SceneSlot {
     const char *file;  // in data/

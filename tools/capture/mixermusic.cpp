@@ -13,7 +13,13 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include "showplan.h"
+
 namespace {
+
+// The mixer the show opens: its rate and the frames of one buffer it mixes.
+const int MixerRate = showplan::MusicRateHz;
+const int MixerBufferFrames = showplan::MusicBufferFrames;
 
 std::string AvError(int code)
 {

@@ -13,11 +13,6 @@ struct MusicTrack {
     size_t size() const { return left.size(); }
 };
 
-// The mixer the show opens: its rate and the frames of one buffer it mixes.
-// The music's volume changes only between buffers.
-const int MixerRate = 22050;
-const int MixerBufferFrames = 4096;
-
 // Decodes the music file, whatever its rate and channels, into *track at
 // rate, placed on the show clock as the show's mixer plays it (see
 // MixerLeadFrames); decoding stops once the track holds at least maxFrames.
