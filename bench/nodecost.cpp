@@ -59,9 +59,7 @@ void CollectDrawn(Lib3dsFile *file, Lib3dsNode *node, std::vector<Lib3dsNode *> 
 {
     for (; node; node = node->next) {
         CollectDrawn(file, node->childs, out);
-        if (node->type == LIB3DS_OBJECT_NODE &&
-            strcmp(node->name, scenelimits::DummyNodeName) != 0 &&
-            lib3ds_file_mesh_by_name(file, node->name))
+        if (scenelimits::DrawsMesh(node) && lib3ds_file_mesh_by_name(file, node->name))
             out->push_back(node);
     }
 }

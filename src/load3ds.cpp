@@ -163,8 +163,7 @@ int Load3ds::RenderNode(Lib3dsNode *node)
 {
     // Node matrices are world transforms already: children need no parent matrix.
     for (Lib3dsNode *child = node->childs; child; child = child->next) RenderNode(child);
-    if (node->type != LIB3DS_OBJECT_NODE || strcmp(node->name, scenelimits::DummyNodeName) == 0)
-        return 1;
+    if (!scenelimits::DrawsMesh(node)) return 1;
 
     if (!node->user.d) {
         Lib3dsMesh *mesh = lib3ds_file_mesh_by_name(file, node->name);

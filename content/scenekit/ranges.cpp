@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -118,7 +117,7 @@ void CollectDrawn(Lib3dsFile *file, Lib3dsNode *node, std::vector<DrawnMesh> *ou
 {
     for (; node; node = node->next) {
         CollectDrawn(file, node->childs, out);
-        if (node->type != LIB3DS_OBJECT_NODE || std::strcmp(node->name, kDummyName) == 0) continue;
+        if (!scenelimits::DrawsMesh(node)) continue;
         if (Lib3dsMesh *mesh = lib3ds_file_mesh_by_name(file, node->name))
             out->push_back(Bound(node, mesh));
     }

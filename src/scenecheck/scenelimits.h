@@ -4,6 +4,9 @@
 #define SHOW_SCENELIMITS_H
 
 #include <stddef.h>
+#include <string.h>
+
+#include <lib3ds/node.h>
 
 namespace scenelimits {
 
@@ -29,6 +32,12 @@ constexpr double FarPlane = 20000.0;
 constexpr char TargetNodeName[] = "Camera01";
 // Object nodes of this name only carry their children: none is drawn.
 constexpr char DummyNodeName[] = "$$$DUMMY";
+
+// An object node whose mesh of the same name the player draws.
+inline bool DrawsMesh(const Lib3dsNode *node)
+{
+    return node->type == LIB3DS_OBJECT_NODE && strcmp(node->name, DummyNodeName) != 0;
+}
 
 }  // namespace scenelimits
 

@@ -6,7 +6,6 @@
 #include <lib3ds/node.h>
 #include <lib3ds/tracks.h>
 #include <stdio.h>
-#include <string.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -141,8 +140,7 @@ void CheckDrawn(Report *report, const char *name, Lib3dsFile *file, Lib3dsNode *
 {
     for (; node; node = node->next) {
         CheckDrawn(report, name, file, node->childs, checked);
-        if (node->type != LIB3DS_OBJECT_NODE || strcmp(node->name, scenelimits::DummyNodeName) == 0)
-            continue;
+        if (!scenelimits::DrawsMesh(node)) continue;
         const Lib3dsMesh *mesh = lib3ds_file_mesh_by_name(file, node->name);
         if (!mesh)
             report->Warning(name, "object node " + Quoted(node->name) +
