@@ -127,8 +127,8 @@ static void StartVideo()
 // A music command (MUSIC_CMD) plays the file itself and needs no check.
 static void RefuseMusicThatWouldOverrun()
 {
-    const SDL_version *sdl = SDL_Linked_Version();
-    if (SDL_VERSIONNUM(sdl->major, sdl->minor, sdl->patch) < SDL_VERSIONNUM(1, 2, 50)) return;
+    char version[32];
+    if (!OnSdl12Compat(version, sizeof version)) return;
     Mix_MusicType type = Mix_GetMusicType(music);
     if (type != MUS_MP3 && type != MUS_MP3_MAD) return;
     int rate = 0, channels = 0;
@@ -146,9 +146,8 @@ static void RefuseMusicThatWouldOverrun()
     char needed[48];
     DescribeMusicFormat(device, needed, sizeof needed);
     char message[MessageSize];
-    snprintf(message, sizeof message,
-             "Couldn't load music : %s %s, sdl12-compat %d.%d.%d needs %s\n", musicFileName, found,
-             sdl->major, sdl->minor, sdl->patch, needed);
+    snprintf(message, sizeof message, "Couldn't load music : %s %s, sdl12-compat %s needs %s\n",
+             musicFileName, found, version, needed);
     Quit(1, message);
 }
 

@@ -1,5 +1,6 @@
 #include "musicformat.h"
 
+#include <SDL/SDL.h>
 #include <mpg123.h>
 #include <stdio.h>
 
@@ -62,4 +63,11 @@ double MusicSeconds(const char *path)
 void DescribeMusicFormat(const MusicFormat &format, char *text, unsigned size)
 {
     snprintf(text, size, "%ld Hz %s", format.rate, format.channels == 1 ? "mono" : "stereo");
+}
+
+int OnSdl12Compat(char *version, unsigned size)
+{
+    const SDL_version *sdl = SDL_Linked_Version();
+    snprintf(version, size, "%d.%d.%d", sdl->major, sdl->minor, sdl->patch);
+    return SDL_VERSIONNUM(sdl->major, sdl->minor, sdl->patch) >= SDL_VERSIONNUM(1, 2, 50);
 }

@@ -20,4 +20,9 @@ double MusicSeconds(const char *path);
 // bytes, terminated): the one way the show and its checker name a format.
 void DescribeMusicFormat(const MusicFormat &format, char *text, unsigned size);
 
+// Answers 1 when the SDL 1.2 the program runs on is sdl12-compat (SDL 1.2's
+// interface on SDL 2, 1.2.50 or later), whose mixer cannot convert music to
+// the device's format; writes the version, "1.2.68", into text either way.
+int OnSdl12Compat(char *version, unsigned size);
+
 #endif

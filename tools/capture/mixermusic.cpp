@@ -17,10 +17,6 @@ extern "C" {
 
 namespace {
 
-// The mixer the show opens: its rate and the frames of one buffer it mixes.
-const int MixerRate = showplan::MusicRateHz;
-const int MixerBufferFrames = showplan::MusicBufferFrames;
-
 std::string AvError(int code)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -208,12 +204,14 @@ bool DecodeMusic(const std::string &path, int rate, size_t maxFrames, MusicTrack
 
 void FadeIn(MusicTrack *track, int fadeMs)
 {
-    const int msPerStep = int(MixerBufferFrames * 1000.0f / MixerRate);
+    // The show's mixer: one volume step per buffer it mixes.
+    const int msPerStep = int(showplan::MusicBufferFrames * 1000.0f / showplan::MusicRateHz);
     const int steps = fadeMs / msPerStep;
+    const double framesPerBuffer =
+        double(showplan::MusicBufferFrames) * track->rate / showplan::MusicRateHz;
     for (int step = 0; step < steps; step++) {
         // The mixer scales each sample by volume / 128, volume out of 128.
         const float gain = float(128 * (step + 1) / steps) / 128.0f;
-        const double framesPerBuffer = double(MixerBufferFrames) * track->rate / MixerRate;
         const size_t begin = std::min(track->size(), size_t(std::llround(step * framesPerBuffer)));
         const size_t end =
             std::min(track->size(), size_t(std::llround((step + 1) * framesPerBuffer)));

@@ -13,40 +13,31 @@
 namespace showcheck {
 namespace {
 
-// sdl12-compat, SDL 1.2's interface on SDL 2, calls itself 1.2.50 or later.
-bool OnSdl12Compat(std::string *version)
-{
-    const SDL_version *v = SDL_Linked_Version();
-    *version =
-        std::to_string(v->major) + "." + std::to_string(v->minor) + "." + std::to_string(v->patch);
-    return SDL_VERSIONNUM(v->major, v->minor, v->patch) >= SDL_VERSIONNUM(1, 2, 50);
-}
-
-std::string Describe(long rate, int channels)
+std::string Describe(const MusicFormat &format)
 {
     char text[48];
-    DescribeMusicFormat(MusicFormat{rate, channels}, text, sizeof text);
+    DescribeMusicFormat(format, text, sizeof text);
     return text;
 }
 
 // Music the mixer converts to the sound device's format while it plays.
 void CheckFormat(Report *report, const char *name, const MusicFormat &format)
 {
-    const long deviceRate = showplan::MusicRateHz;
-    if (format.rate == deviceRate && format.channels == showplan::MusicChannels) return;
-    const std::string found = Describe(format.rate, format.channels);
-    const std::string device = Describe(deviceRate, showplan::MusicChannels);
-    std::string version;
-    if (OnSdl12Compat(&version)) {
+    const MusicFormat device = {showplan::MusicRateHz, showplan::MusicChannels};
+    if (format.rate == device.rate && format.channels == device.channels) return;
+    const std::string found = Describe(format);
+    const std::string wanted = Describe(device);
+    char version[32];
+    if (OnSdl12Compat(version, sizeof version)) {
         report->Error(name, found + ": the show on sdl12-compat " + version +
-                                " refuses music the mixer would convert, anything but " + device +
+                                " refuses music the mixer would convert, anything but " + wanted +
                                 " (it stops at start-up: Couldn't load music)");
-    } else if (format.rate != deviceRate) {
-        report->Warning(name, found + ": classic SDL 1.2 resamples it to " + device +
+    } else if (format.rate != device.rate) {
+        report->Warning(name, found + ": classic SDL 1.2 resamples it to " + wanted +
                                   " as it plays, dropping or repeating samples, which aliases "
                                   "(sdl12-compat refuses it)");
     } else {
-        report->Warning(name, found + ": classic SDL 1.2 converts it to " + device +
+        report->Warning(name, found + ": classic SDL 1.2 converts it to " + wanted +
                                   " as it plays (sdl12-compat refuses it)");
     }
 }
