@@ -4,6 +4,7 @@
 #include <string>
 
 #include "scenekit.h"
+#include "scenelimits.h"
 
 int main(int argc, char **argv)
 {
@@ -12,7 +13,7 @@ int main(int argc, char **argv)
         return 2;
     }
     scenekit::Scene scene;
-    scene.AddAnimatedCamera("Camera01", {{0, {0, -100, 0}}}, {{0, {0, 0, 0}}}, 45);
+    scene.AddAnimatedCamera(scenelimits::TargetNodeName, {{0, {0, -100, 0}}}, {{0, {0, 0, 0}}}, 45);
     std::string error;
     if (!scene.Save(argv[1], &error)) {
         std::fprintf(stderr, "floorscene: %s: %s\n", argv[1], error.c_str());

@@ -226,13 +226,13 @@ size_t LongestTrack(const Node &node)
                      written(node.fov), written(node.roll)});
 }
 
-bool CheckPlayerLimits(const Scene &scene, std::string *error)
+// `written` counts the nodes as saved, as for CheckNodes.
+bool CheckPlayerLimits(const Scene &scene, size_t written, std::string *error)
 {
     const size_t most = scenelimits::MaxListLength;
     const std::string limit = std::to_string(most);
     if (scene.materials().size() > most || scene.meshes().size() > most ||
-        scene.cameras().size() > most || scene.lights().size() > most ||
-        NodesToWrite(scene).size() > most)
+        scene.cameras().size() > most || scene.lights().size() > most || written > most)
         return Fail(error, "the player reads at most " + limit +
                                " materials, meshes, cameras, lights and nodes each");
     size_t elements = 0;
@@ -253,9 +253,9 @@ bool CheckPlayerLimits(const Scene &scene, std::string *error)
     return true;
 }
 
-bool CheckPlayable(const Scene &scene, std::string *error)
+bool CheckPlayable(const Scene &scene, size_t written, std::string *error)
 {
-    if (!CheckPlayerLimits(scene, error)) return false;
+    if (!CheckPlayerLimits(scene, written, error)) return false;
     if (scene.cameras().empty()) return Fail(error, "the scene has no camera");
     std::string first = scene.cameras().front().name;
     for (const Camera &c : scene.cameras()) first = std::min(first, c.name);
@@ -263,7 +263,7 @@ bool CheckPlayable(const Scene &scene, std::string *error)
         return Fail(error, "no camera node is named " + Quoted(first) +
                                ", the camera whose name sorts first");
     if (!HasNode(scene.nodes(), NodeType::Target, scenelimits::TargetNodeName))
-        return Fail(error, "no target node is named \"Camera01\"");
+        return Fail(error, "no target node is named " + Quoted(scenelimits::TargetNodeName));
 
     std::set<std::string> meshNames, materialNames;
     for (const Mesh &m : scene.meshes()) meshNames.insert(m.name);
@@ -305,9 +305,10 @@ bool Scene::Validate(std::string *error, const SaveOptions &options) const
     for (const Light &l : lights_)
         if (!Finite(l.position))
             return Fail(error, "light " + Quoted(l.name) + " has a position that is not finite");
-    if (!CheckNodes(nodes_, NodesToWrite(*this).size(), error)) return false;
+    const size_t written = NodesToWrite(*this).size();
+    if (!CheckNodes(nodes_, written, error)) return false;
     if (frames_ < 0) return Fail(error, "the animation length is negative");
-    if (options.checkPlayable && !CheckPlayable(*this, error)) return false;
+    if (options.checkPlayable && !CheckPlayable(*this, written, error)) return false;
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "scenelimits.h"
+
 namespace scenes::kit {
 
 float Clamp01(float t)
@@ -138,7 +140,7 @@ PathFn Fixed(Vec3 p)
 int AddShowCamera(scenekit::Scene &scene, int frames, int step, const PathFn &position,
                   const PathFn &target, float fovDeg)
 {
-    return scene.AddAnimatedCamera("Camera01", SamplePath(frames, step, position),
+    return scene.AddAnimatedCamera(scenelimits::TargetNodeName, SamplePath(frames, step, position),
                                    SamplePath(frames, step, target), fovDeg);
 }
 
