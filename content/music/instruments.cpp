@@ -7,7 +7,7 @@ namespace music {
 
 namespace {
 
-constexpr double kTwoPi = 6.28318530717958647692;
+constexpr double kTwoPi = 2.0 * kPi;
 
 // Adds one voice's stereo samples to the buses with its placement; the span is clipped to
 // the buffers.

@@ -18,7 +18,7 @@ float FadeGain(double seconds)
     if (seconds <= kFadeStart) return 1.0f;
     if (seconds >= kFadeEnd) return 0.0f;
     const double x = (seconds - kFadeStart) / (kFadeEnd - kFadeStart);
-    return static_cast<float>(0.5 * (1.0 + std::cos(3.14159265358979323846 * x)));
+    return static_cast<float>(0.5 * (1.0 + std::cos(kPi * x)));
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ const Chord &ChordOf(ChordName name)
 // a darker progression in the breakdown.
 ChordName HarmonyAt(int bar)
 {
-    static const ChordName kSong[kBars] = {
+    static const ChordName kSong[] = {
         Am, F,  C, G,  Am, F,  C, G,  // intro
         Am, F,  G, E,                 // build
         Am, F,  C, G,  Am, F,  C, G,  // drop
@@ -39,6 +39,7 @@ ChordName HarmonyAt(int bar)
         Am, F,  C, G,  Am, F,  C, G,  // climax
         Am, F,  G, Am,                // outro
     };
+    static_assert(std::size(kSong) == kBars, "a chord for every bar of the show");
     return kSong[std::clamp(bar, 0, kBars - 1)];
 }
 
@@ -83,6 +84,8 @@ const Chord &ChordAt(int bar)
     return ChordOf(HarmonyAt(bar));
 }
 
+namespace {
+
 // The hook: a 3-3-4-2-2-2 rhythm sequenced down the main progression, answered in bars 7-8.
 const std::vector<Note> &Hook()
 {
@@ -126,6 +129,8 @@ const std::vector<Note> &Counter()
     };
     return kCounter;
 }
+
+}  // namespace
 
 int ScaleBelow(int pitch, int degrees)
 {

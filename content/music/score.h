@@ -5,12 +5,15 @@
 
 #include <vector>
 
+#include "showplan.h"
+
 namespace music {
 
 // 120 BPM in 4/4: a bar lasts 2 s, so every 8 s scene is 4 bars and every cut is a downbeat.
 constexpr double kBar = 2.0;
 constexpr double kStep = kBar / 16.0;  // one sixteenth
-constexpr int kBars = 60;
+constexpr int kBars = showplan::ShowLengthMs / 2000;
+static_assert(kBars * kBar * 1000 == showplan::ShowLengthMs, "the show is whole bars long");
 
 // Seconds at sixteenth `step` of bar `bar`; Swung lets off-beat sixteenths lag a little.
 double At(int bar, double step);
@@ -28,10 +31,6 @@ const Chord &ChordAt(int bar);
 struct Note {
     int bar, step, steps, pitch;
 };
-
-const std::vector<Note> &Hook();     // the lead's eight-bar hook
-const std::vector<Note> &Theme();    // the breakdown's slow eight-bar theme
-const std::vector<Note> &Counter();  // the bell's four-bar counter-melody
 
 // The pitch `degrees` steps of the A minor scale below `pitch` (for harmonies in thirds).
 int ScaleBelow(int pitch, int degrees);

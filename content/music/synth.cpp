@@ -7,8 +7,6 @@ namespace music {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 // Correction that rounds off the step of a saw or square at phase wrap (PolyBLEP).
 float PolyBlep(double t, double dt)
 {

@@ -9,6 +9,8 @@
 
 namespace music {
 
+constexpr double kPi = 3.14159265358979323846;
+
 // xorshift32: the whole sequence follows from the seed, so every render is the same.
 class Rng {
 public:
