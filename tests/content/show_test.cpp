@@ -113,7 +113,10 @@ TEST_F(Show, MusicIsAnMp3ThatTheMixerLoads)
     EXPECT_GT(fs::file_size(path), 100000u);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
-    ASSERT_EQ(Mix_OpenAudio(22050, AUDIO_S16SYS, 2, 4096), 0) << Mix_GetError();
+    ASSERT_EQ(Mix_OpenAudio(showplan::MusicRateHz, AUDIO_S16SYS, showplan::MusicChannels,
+                            showplan::MusicBufferFrames),
+              0)
+        << Mix_GetError();
     Mix_Music *music = Mix_LoadMUS(path.c_str());
     EXPECT_NE(music, nullptr) << Mix_GetError();
     if (music) {

@@ -110,6 +110,18 @@ pass() {
 # Seconds since the epoch with milliseconds, as an integer count of ms.
 now_ms() { date +%s%3N; }
 
+# Runs the command $2... until it succeeds, for up to $1 seconds; fails
+# (returns 1) if it never did. For what the show does in its own time: the
+# first frame in a new mode comes a while after the window took it on a
+# loaded machine.
+within() {
+    local limit_ms=$(( $(now_ms) + $1 * 1000 ))
+    until "${@:2}"; do
+        [ "$(now_ms)" -lt "$limit_ms" ] || return 1
+        sleep 0.2
+    done
+}
+
 # ---- content ---------------------------------------------------------------
 
 make_data() {
@@ -312,6 +324,16 @@ wait_show_exit() {
     wait "$SHOW_PID"
     SHOW_STATUS=$?
     SHOW_PID=
+    # Before a next show's start overwrites its stderr.
+    expect_no_sanitizer_report
+}
+
+# Esc ends the show as it should: at once, status 0, its goodbye on stdout.
+quit_with_escape() {
+    press Escape
+    wait_show_exit 10
+    expect_status 0
+    expect_stdout "d'Oh!"
 }
 
 expect_status() {
@@ -502,6 +524,9 @@ centre_colour() {
     sample=$(centre_sample)
     echo "${sample#* }"
 }
+
+# Succeeds when the middle of the drawing window shows "r g b" $1 now.
+centre_shows() { colour_near "$(centre_colour)" "$1"; }
 
 # Waits up to $1 seconds (default 30) until the middle of the drawing window
 # shows something. Sets FIRST_FRAME_MS to when the first look that saw it

@@ -125,7 +125,7 @@ int Usage()
 int main(int argc, char **argv)
 {
     std::string dir, noCamera;
-    int imageSize = 16, musicRate = 22050, musicChannels = 2;
+    int imageSize = 16, musicRate = showplan::MusicRateHz, musicChannels = showplan::MusicChannels;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
         if (arg == "--list") {

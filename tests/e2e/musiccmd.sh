@@ -35,10 +35,7 @@ case ${1:-} in
 escape)
     open_show MUSIC_CMD="$PLAYER"
     expect_player
-    press Escape
-    wait_show_exit 10
-    expect_status 0
-    expect_stdout "d'Oh!"
+    quit_with_escape
     expect_player_gone
     pass
     ;;

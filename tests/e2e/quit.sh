@@ -8,10 +8,7 @@ escape)
     # Command-line arguments are ignored.
     SHOW_ARGS=(-f --help extra)
     open_show
-    press Escape
-    wait_show_exit 10
-    expect_status 0
-    expect_stdout "d'Oh!"
+    quit_with_escape
     pass
     ;;
 close)

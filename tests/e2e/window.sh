@@ -44,10 +44,7 @@ resize)
     sleep 0.2
     colour=$(centre_colour)
     colour_near "$colour" "$red" || fail "after the resizes: expected $red, got $colour"
-    press Escape
-    wait_show_exit 10
-    expect_status 0
-    expect_stdout "d'Oh!"
+    quit_with_escape
     pass
     ;;
 focus)
@@ -106,10 +103,7 @@ map_escape)
     [ "$frames" -ge 3 ] || fail "$frames frames drawn in 1 s after the window was mapped again"
     focus=$(xdotool getwindowfocus -f 2>/dev/null)
     [ "$focus" = 1 ] || fail "input focus on '$focus' after the window was mapped again, expected the pointer's"
-    press Escape
-    wait_show_exit 10
-    expect_status 0
-    expect_stdout "d'Oh!"
+    quit_with_escape
     pass "$frames frames in 1 s after the map"
     ;;
 tiny)
