@@ -27,7 +27,7 @@ TextureManager *textureManager = NULL;
 
 static Mix_Music *music = NULL;
 static int audioOpened = 0;
-static char musicFileName[] = "data/2minute.mp3";
+static char musicFileName[64];  // data/ and the plan's music file
 
 enum { MessageSize = 256 };
 
@@ -161,6 +161,7 @@ static void StartAudio()
 
     // Unset hands null over: the mixer then decodes the file itself.
     Mix_SetMusicCMD(getenv("MUSIC_CMD"));
+    snprintf(musicFileName, sizeof musicFileName, "data/%s", showplan::MusicFile);
     music = Mix_LoadMUS(musicFileName);
     if (!music) {
         char message[MessageSize];
