@@ -124,6 +124,20 @@ double ToneHz(const std::vector<short> &stereo, int channel, double sampleRate)
     return (crossings - 1) * sampleRate / (lastCrossing - firstCrossing);
 }
 
+std::vector<short> Tones(int sampleRate, double seconds, double leftHz, double rightHz,
+                         int channels)
+{
+    const size_t frames = static_cast<size_t>(sampleRate * seconds);
+    std::vector<short> pcm(channels * frames);
+    for (size_t i = 0; i < frames; ++i) {
+        const double t = static_cast<double>(i) / sampleRate;
+        for (int c = 0; c < channels; ++c)
+            pcm[channels * i + c] = static_cast<short>(
+                std::lround(16000.0 * std::sin(2.0 * M_PI * (c == 0 ? leftHz : rightHz) * t)));
+    }
+    return pcm;
+}
+
 ScratchDir::ScratchDir()
 {
     char pattern[] = "/tmp/music-test-XXXXXX";

@@ -31,6 +31,11 @@ std::vector<double> BandEnergies(const std::vector<short> &stereo, int sampleRat
 // Frequency of a tone in Hz from the rising zero crossings of one channel.
 double ToneHz(const std::vector<short> &stereo, int channel, double sampleRate);
 
+// Interleaved PCM at about half of full scale: a tone of `leftHz` on the left and of
+// `rightHz` on the right, so that swapped or mixed channels show; mono holds the left one.
+std::vector<short> Tones(int sampleRate, double seconds, double leftHz, double rightHz,
+                         int channels = 2);
+
 // A fresh directory under /tmp, deleted with its files when this goes out of scope.
 class ScratchDir {
 public:
@@ -39,6 +44,7 @@ public:
     ScratchDir(const ScratchDir &) = delete;
     ScratchDir &operator=(const ScratchDir &) = delete;
     std::string File(const std::string &name) const { return path_ + "/" + name; }
+    const std::string &Path() const { return path_; }
 
 private:
     std::string path_;

@@ -9,29 +9,11 @@
 #include "audiocheck.h"
 #include "mp3.h"
 
-namespace {
-
-// Interleaved stereo with a different tone on each side, so that swapped or mixed channels show.
-std::vector<short> TwoTones(int sampleRate, double seconds, double leftHz, double rightHz)
-{
-    const size_t frames = static_cast<size_t>(sampleRate * seconds);
-    std::vector<short> pcm(2 * frames);
-    for (size_t i = 0; i < frames; ++i) {
-        const double t = static_cast<double>(i) / sampleRate;
-        pcm[2 * i] = static_cast<short>(std::lround(16000.0 * std::sin(2.0 * M_PI * leftHz * t)));
-        pcm[2 * i + 1] =
-            static_cast<short>(std::lround(16000.0 * std::sin(2.0 * M_PI * rightHz * t)));
-    }
-    return pcm;
-}
-
-}  // namespace
-
 TEST(EncodeMp3, ToneComesBackWithItsLengthChannelsPitchAndLevel)
 {
     ScratchDir dir;
     const std::string path = dir.File("tone.mp3");
-    const std::vector<short> pcm = TwoTones(44100, 3.0, 440.0, 660.0);
+    const std::vector<short> pcm = Tones(44100, 3.0, 440.0, 660.0);
     std::string error;
     ASSERT_TRUE(EncodeMp3(path, pcm, 44100, 160, &error)) << error;
 
@@ -57,7 +39,7 @@ TEST(EncodeMp3, HalfRateFileAsTheTestDataUses)
 {
     ScratchDir dir;
     const std::string path = dir.File("half.mp3");
-    const std::vector<short> pcm = TwoTones(22050, 3.0, 440.0, 440.0);
+    const std::vector<short> pcm = Tones(22050, 3.0, 440.0, 440.0);
     std::string error;
     ASSERT_TRUE(EncodeMp3(path, pcm, 22050, 128, &error)) << error;
     DecodedAudio audio;
@@ -72,9 +54,7 @@ TEST(EncodeMp3, MonoFileHasOneChannel)
 {
     ScratchDir dir;
     const std::string path = dir.File("mono.mp3");
-    std::vector<short> pcm = TwoTones(44100, 2.0, 440.0, 440.0);
-    for (size_t f = 0; f < pcm.size() / 2; ++f) pcm[f] = pcm[2 * f];
-    pcm.resize(pcm.size() / 2);
+    const std::vector<short> pcm = Tones(44100, 2.0, 440.0, 440.0, 1);
     std::string error;
     ASSERT_TRUE(EncodeMp3(path, pcm, 44100, 64, &error, 1)) << error;
     DecodedAudio audio;
@@ -87,7 +67,7 @@ TEST(EncodeMp3, MonoFileHasOneChannel)
 TEST(EncodeMp3, SameInputGivesTheSameBytes)
 {
     ScratchDir dir;
-    const std::vector<short> pcm = TwoTones(44100, 1.0, 300.0, 500.0);
+    const std::vector<short> pcm = Tones(44100, 1.0, 300.0, 500.0);
     std::string error;
     ASSERT_TRUE(EncodeMp3(dir.File("a.mp3"), pcm, 44100, 192, &error)) << error;
     ASSERT_TRUE(EncodeMp3(dir.File("b.mp3"), pcm, 44100, 192, &error)) << error;
@@ -102,8 +82,8 @@ TEST(EncodeMp3, ReplacesAnExistingLongerFile)
     ScratchDir dir;
     const std::string path = dir.File("x.mp3");
     std::string error;
-    ASSERT_TRUE(EncodeMp3(path, TwoTones(44100, 3.0, 440.0, 440.0), 44100, 128, &error)) << error;
-    ASSERT_TRUE(EncodeMp3(path, TwoTones(44100, 0.5, 440.0, 440.0), 44100, 128, &error)) << error;
+    ASSERT_TRUE(EncodeMp3(path, Tones(44100, 3.0, 440.0, 440.0), 44100, 128, &error)) << error;
+    ASSERT_TRUE(EncodeMp3(path, Tones(44100, 0.5, 440.0, 440.0), 44100, 128, &error)) << error;
     DecodedAudio audio;
     ASSERT_TRUE(DecodeMp3File(path, &audio, &error)) << error;
     EXPECT_NEAR(audio.Seconds(), 0.5, 0.001);
@@ -113,7 +93,7 @@ TEST(EncodeMp3, RejectsWhatItCannotEncodeWithAReasonAndNoFile)
 {
     ScratchDir dir;
     const std::string path = dir.File("bad.mp3");
-    const std::vector<short> pcm = TwoTones(44100, 0.2, 440.0, 440.0);
+    const std::vector<short> pcm = Tones(44100, 0.2, 440.0, 440.0);
     std::vector<short> odd = pcm;
     odd.pop_back();
     struct Case {

@@ -9,27 +9,10 @@
 #include "audiocheck.h"
 #include "resample.h"
 
-namespace {
-
-// Two seconds at `rate`: a tone of `leftHz` on the left and of `rightHz` on the right.
-std::vector<short> Tones(int rate, double leftHz, double rightHz)
-{
-    std::vector<short> stereo(2 * 2 * rate);
-    for (size_t f = 0; f < stereo.size() / 2; ++f) {
-        stereo[2 * f] =
-            static_cast<short>(std::lround(16000 * std::sin(2 * M_PI * leftHz * f / rate)));
-        stereo[2 * f + 1] =
-            static_cast<short>(std::lround(16000 * std::sin(2 * M_PI * rightHz * f / rate)));
-    }
-    return stereo;
-}
-
-}  // namespace
-
 TEST(ResampleStereo, KeepsTonesBelowTheNewNyquistInPlaceAndDropsThoseAbove)
 {
     // 15 kHz would fold to 7.05 kHz at full level if every other sample were dropped.
-    const std::vector<short> in = Tones(44100, 1000.0, 15000.0);
+    const std::vector<short> in = Tones(44100, 2.0, 1000.0, 15000.0);
     const std::vector<short> out = ResampleStereo(in, 44100, 22050);
     ASSERT_EQ(out.size(), in.size() / 2);
     const size_t edge = 22050 / 10;  // the filter rings at the cut ends
@@ -38,7 +21,7 @@ TEST(ResampleStereo, KeepsTonesBelowTheNewNyquistInPlaceAndDropsThoseAbove)
                 0.05);
     EXPECT_LT(RmsDb(out, edge, frames - edge, 1), -90.0) << "the 15 kHz tone folded back";
     // No delay: the left side is the same sine sampled at 22050 Hz, give or take rounding.
-    const std::vector<short> expected = Tones(22050, 1000.0, 0.0);
+    const std::vector<short> expected = Tones(22050, 2.0, 1000.0, 0.0);
     int worst = 0;
     for (size_t f = edge; f < frames - edge; ++f)
         worst = std::max(worst, std::abs(out[2 * f] - expected[2 * f]));
@@ -48,7 +31,7 @@ TEST(ResampleStereo, KeepsTonesBelowTheNewNyquistInPlaceAndDropsThoseAbove)
 TEST(ResampleStereo, KeepsTheTopOfTheBandAtItsLevel)
 {
     // 9.5 kHz is 86% of the way to 11025 Hz: still in the flat pass band.
-    const std::vector<short> in = Tones(44100, 9500.0, 9500.0);
+    const std::vector<short> in = Tones(44100, 2.0, 9500.0, 9500.0);
     const std::vector<short> out = ResampleStereo(in, 44100, 22050);
     ASSERT_EQ(out.size(), in.size() / 2);
     EXPECT_NEAR(RmsDb(out, 2205, out.size() / 2 - 2205), RmsDb(in, 4410, in.size() / 2 - 4410),
@@ -58,7 +41,7 @@ TEST(ResampleStereo, KeepsTheTopOfTheBandAtItsLevel)
 
 TEST(ResampleStereo, RefusesWhatIsNotStereoOrHasNoRate)
 {
-    const std::vector<short> in = Tones(8000, 440.0, 440.0);
+    const std::vector<short> in = Tones(8000, 2.0, 440.0, 440.0);
     EXPECT_TRUE(ResampleStereo({}, 44100, 22050).empty());
     EXPECT_TRUE(ResampleStereo({1, 2, 3}, 44100, 22050).empty());
     EXPECT_TRUE(ResampleStereo(in, 0, 22050).empty());

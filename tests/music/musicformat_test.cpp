@@ -2,57 +2,37 @@
 // the refusal on sdl12-compat must tell apart, and files that hold no MPEG audio.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <cmath>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "music/mp3.h"
+#include "audiocheck.h"
+#include "mp3.h"
 #include "musicformat.h"
 
 namespace {
 
 class MusicFormatTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/musicformat-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override
-    {
-        for (const std::string &file : files_) unlink(file.c_str());
-        rmdir(dir_.c_str());
-    }
-    std::string Path(const std::string &name)
-    {
-        files_.push_back(dir_ + "/" + name);
-        return files_.back();
-    }
     // Half a second of a tone, written as MP3.
     std::string Mp3(const std::string &name, int rate, int channels)
     {
-        std::vector<short> pcm(static_cast<size_t>(rate / 2 * channels));
-        for (size_t i = 0; i < pcm.size(); ++i)
-            pcm[i] = static_cast<short>(8000 * std::sin(2 * M_PI * 440.0 * (i / channels) / rate));
         std::string error;
-        const std::string path = Path(name);
-        EXPECT_TRUE(EncodeMp3(path, pcm, rate, 64, &error, channels)) << error;
+        const std::string path = dir_.File(name);
+        EXPECT_TRUE(
+            EncodeMp3(path, Tones(rate, 0.5, 440.0, 440.0, channels), rate, 64, &error, channels))
+            << error;
         return path;
     }
     std::string Bytes(const std::string &name, const std::string &bytes)
     {
-        const std::string path = Path(name);
+        const std::string path = dir_.File(name);
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
 
-    std::string dir_;
-    std::vector<std::string> files_;
+    ScratchDir dir_;
 };
 
 }  // namespace
@@ -90,11 +70,11 @@ TEST_F(MusicFormatTest, LooksPastAnId3TagToTheFirstFrame)
 TEST_F(MusicFormatTest, FilesWithoutMpegAudioHaveNoFormat)
 {
     MusicFormat format{0, 0};
-    EXPECT_FALSE(ReadMusicFormat(Path("missing.mp3").c_str(), &format));
+    EXPECT_FALSE(ReadMusicFormat(dir_.File("missing.mp3").c_str(), &format));
     EXPECT_FALSE(ReadMusicFormat(Bytes("empty.mp3", "").c_str(), &format));
     EXPECT_FALSE(ReadMusicFormat(Bytes("text.mp3", "not music at all\n").c_str(), &format));
     const std::string wave = std::string("RIFF\x24\0\0\0WAVEfmt ", 16) + std::string(200, '\0');
     EXPECT_FALSE(ReadMusicFormat(Bytes("riff.mp3", wave).c_str(), &format));
-    EXPECT_FALSE(ReadMusicFormat(dir_.c_str(), &format)) << "a directory";
+    EXPECT_FALSE(ReadMusicFormat(dir_.Path().c_str(), &format)) << "a directory";
     EXPECT_EQ(format.rate, 0) << "no format is reported for what is not read";
 }
