@@ -1,12 +1,12 @@
 // The generated show through the content checker: nothing to report, on the
 // SDL 1.2 of the build and on sdl12-compat where it is installed beside it.
 #include <gtest/gtest.h>
-#include <stdio.h>
 #include <sys/wait.h>
 
 #include <string>
 #include <vector>
 
+#include "command.h"
 #include "showdata.h"
 
 namespace contenttest {
@@ -15,13 +15,7 @@ namespace {
 // Everything showcheck prints about the generated show, then its status.
 std::string RunChecker(const std::string &environment, int *status)
 {
-    FILE *out = popen((environment + " " SHOWCHECK " " + DataDir() + " 2>&1").c_str(), "r");
-    if (!out) return "";
-    std::string printed;
-    char line[4096];
-    while (fgets(line, sizeof line, out)) printed += line;
-    *status = pclose(out);
-    return printed;
+    return showtest::RunCommand(environment + " " SHOWCHECK " " + DataDir() + " 2>&1", status);
 }
 
 TEST(ContentChecker, FindsNothingInTheGeneratedShow)

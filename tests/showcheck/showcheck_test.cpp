@@ -8,10 +8,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "checkdata.h"
+#include "command.h"
 #include "primitives.h"
 #include "showplan.h"
 #include "testimages.h"
@@ -38,15 +40,10 @@ struct Result {
 Result RunChecker(const std::string &args, const std::string &environment = "")
 {
     Result result;
-    FILE *out = popen((environment + " " SHOWCHECK " " + args + " 2>/dev/null").c_str(), "r");
-    if (!out) return result;
-    char line[4096];
-    while (fgets(line, sizeof line, out)) {
-        std::string text = line;
-        if (!text.empty() && text.back() == '\n') text.pop_back();
-        result.lines.push_back(text);
-    }
-    const int status = pclose(out);
+    int status = -1;
+    std::istringstream printed(
+        showtest::RunCommand(environment + " " SHOWCHECK " " + args + " 2>/dev/null", &status));
+    for (std::string line; std::getline(printed, line);) result.lines.push_back(line);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
@@ -398,8 +395,8 @@ TEST_F(ShowCheck, TheMusic)
 
     // Where sdl12-compat is installed beside classic SDL 1.2, the checker
     // run on it refuses the last case's music.
-    if (std::string(SHOWCHECK_COMPAT_SDL_DIR).empty()) return;
-    const Result onCompat = RunChecker("", "LD_LIBRARY_PATH=" SHOWCHECK_COMPAT_SDL_DIR);
+    if (std::string(SHOWTEST_COMPAT_SDL_DIR).empty()) return;
+    const Result onCompat = RunChecker("", "LD_LIBRARY_PATH=" SHOWTEST_COMPAT_SDL_DIR);
     EXPECT_EQ(1, onCompat.status);
     EXPECT_TRUE(
         Reports(onCompat, {refused, shortMusic}, "1 error, 1 warning: the show cannot play it"));
