@@ -576,7 +576,9 @@ sync_show_clock() {
         began=$(now_ms)
         now=$(centre_colour)
         looked=$(now_ms)
-        if [ "$now" != none ] && [ "$was" != none ] && ! colour_near "$now" "$was" 8; then
+        # A black picture is a window still waiting for its frame, not a scene.
+        if [ "$now" != none ] && [ "$was" != none ] && ! is_black "$now" && ! is_black "$was" &&
+            ! colour_near "$now" "$was" 8; then
             start=$("$MAKETESTDATA" --list | while read -r file image from to r g b; do
                 colour_near "$now" "$r $g $b" && echo "$from" && break
             done)
