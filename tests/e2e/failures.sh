@@ -13,9 +13,7 @@ trip_wire() {
 # Prints what the content checker, run on the same SDL library as the show,
 # finds in the run's music.
 checker_music() {
-    local -a library=()
-    [ -n "${E2E_SDL_LIBRARY_PATH:-}" ] && library=(LD_LIBRARY_PATH="$E2E_SDL_LIBRARY_PATH")
-    env "${library[@]}" "$SHOWCHECK" "$E2E_RUN/data" 2>/dev/null |
+    env "${SHOW_SDL_ENV[@]}" "$SHOWCHECK" "$E2E_RUN/data" 2>/dev/null |
         sed -n "s|^$E2E_RUN/data/2minute\.mp3: ||p"
 }
 

@@ -135,10 +135,16 @@ scene_info() {
 
 # ---- the SDL library ---------------------------------------------------------
 
+# Settings for env that run a program on the show's SDL 1.2 library: the
+# other library's directory first, where the test names one.
+SHOW_SDL_ENV=()
+[ -n "${E2E_SDL_LIBRARY_PATH:-}" ] &&
+    SHOW_SDL_ENV=(LD_LIBRARY_PATH="$E2E_SDL_LIBRARY_PATH${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}")
+
 # Prints the version of the SDL 1.2 library that the show runs on.
 sdl_version() {
     if [ ! -s "$E2E_DIR/sdlversion" ]; then
-        LD_LIBRARY_PATH=${E2E_SDL_LIBRARY_PATH:-${LD_LIBRARY_PATH:-}} "$SDLVERSION" >"$E2E_DIR/sdlversion" ||
+        env "${SHOW_SDL_ENV[@]}" "$SDLVERSION" >"$E2E_DIR/sdlversion" ||
             fail "sdlversion failed"
     fi
     cat "$E2E_DIR/sdlversion"
@@ -231,9 +237,8 @@ private_tmp_possible() {
 # namespace of its own; X clients reach Xvfb through its abstract socket).
 # E2E_TAG in its environment marks the show and anything it starts.
 start_show() {
-    local -a settings=(SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy) unset=(-u MUSIC_CMD) as=() wrap=()
-    [ -n "${E2E_SDL_LIBRARY_PATH:-}" ] &&
-        settings+=(LD_LIBRARY_PATH="$E2E_SDL_LIBRARY_PATH${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}")
+    local -a settings=(SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "${SHOW_SDL_ENV[@]}")
+    local -a unset=(-u MUSIC_CMD) as=() wrap=()
     local lib
     while [ $# -gt 0 ]; do
         case $1 in
